@@ -1,0 +1,92 @@
+#include "TAboutBox.h"
+
+#include "Application.h"
+#include "Cp932.h"
+#include "DesignFonts.h"
+#include "Exceptions.h"
+#include "Forms.h"
+#include "ReadFile.h"
+#include "Texts.h"
+
+#include <QPixmap>
+#include <QScreen>
+
+namespace {
+
+bool IsLeadByte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Every CR LF, lone CR and lone LF becomes CR LF; the byte after a lead byte is
+// never a line break.
+QByteArray NormaliseLineBreaks(const QByteArray &in)
+{
+    QByteArray out;
+    out.reserve(in.size() + in.size() / 8);
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        const char c = in.at(i);
+        if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < in.size()) {
+            out.append(c);
+            out.append(in.at(++i));
+        } else if (c == '\r') {
+            out.append("\r\n");
+            if (i + 1 < in.size() && in.at(i + 1) == '\n')
+                ++i;
+        } else if (c == '\n') {
+            out.append("\r\n");
+        } else {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
+{
+    setupUi(this);
+    DesignFonts::Apply(this);
+    // A dialog frame: no icon of its own in the title bar.
+    QPixmap none(16, 16);
+    none.fill(Qt::transparent);
+    setWindowIcon(QIcon(none));
+    Application::Wire(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
+}
+
+void TAboutBox::FormCreate(QObject *)
+{
+    TReadFile file(QStringLiteral("help.txt"));
+    // Refuse a huge file before reading it, so that it cannot stall start-up.
+    if (file.Size() > MemoLimit)
+        throw EInvalidOperation(Texts::Get(Texts::SMemoTooLarge));
+    QByteArray text = NormaliseLineBreaks(file.ReadAll());
+    if (text.size() > MemoLimit)
+        throw EInvalidOperation(Texts::Get(Texts::SMemoTooLarge));
+    const qsizetype nul = text.indexOf('\0');
+    if (nul >= 0)
+        text.truncate(nul);
+    QString shown = Cp932::Decode(text);
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    Memo1->setPlainText(shown);
+}
+
+void TAboutBox::OKButtonClick(QObject *)
+{
+    Forms::Hide(this);
+    Forms::Show(Form1);
+}
+
+void TAboutBox::showEvent(QShowEvent *event)
+{
+    // Centred on the screen the first time; afterwards where the learner left it.
+    if (!Shown) {
+        Shown = true;
+        const QRect screen = (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->geometry();
+        const QSize outer = frameGeometry().size();
+        move(screen.x() + qMax(0, (screen.width() - outer.width()) / 2),
+             screen.y() + qMax(0, (screen.height() - outer.height()) / 2));
+    }
+    QWidget::showEvent(event);
+}

@@ -1,0 +1,43 @@
+#include "DesignFonts.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QVariant>
+#include <QWidget>
+
+static void ApplyOne(QWidget *w)
+{
+    const QVariant face = w->property("fontFace");
+    const QVariant height = w->property("fontHeight");
+    if (face.isValid() || height.isValid()) {
+        QFont f = w->font();
+        if (face.isValid())
+            f.setFamily(face.toString());
+        if (height.isValid())
+            f.setPixelSize(qAbs(height.toInt()));
+        const QString style = w->property("fontStyle").toString();
+        f.setBold(style.contains(QLatin1String("bold")));
+        f.setItalic(style.contains(QLatin1String("italic")));
+        w->setFont(f);
+    }
+    const QVariant color = w->property("fontColor");
+    if (color.isValid()) {
+        QPalette p = w->palette();
+        const QColor c(color.toString());
+        // Active and inactive only: a disabled control keeps the greyed text.
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+                p.setColor(group, role, c);
+        w->setPalette(p);
+    }
+}
+
+void DesignFonts::Apply(QWidget *root)
+{
+    // Parents first, so that children without fonts of their own inherit them.
+    ApplyOne(root);
+    const auto children = root->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget *child : children)
+        Apply(child);
+}

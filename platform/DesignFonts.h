@@ -1,0 +1,16 @@
+#pragma once
+// Fonts and colours of a designed layout. A .ui file gives them as dynamic
+// properties of each widget, because .ui fonts have no pixel heights:
+//   fontFace   "ＭＳ Ｐゴシック"
+//   fontHeight -13          (negative: character height in pixels)
+//   fontStyle  "bold italic" (any of bold, italic; empty for regular)
+//   fontColor  "#008000"    (text colour)
+// A widget without them keeps its parent's font, as the layouts expect.
+class QWidget;
+
+namespace DesignFonts {
+
+// Applies the properties of root and of every widget below it.
+void Apply(QWidget *root);
+
+} // namespace DesignFonts

@@ -1,0 +1,137 @@
+#include "Dialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+
+namespace {
+
+class QtDialogs : public DialogSeam {
+public:
+    TModalResult MessageBox(const TMessageBoxRequest &request) override
+    {
+        QMessageBox box(request.Owner);
+        box.setTextFormat(Qt::PlainText);
+        box.setText(request.Text);
+        box.setWindowTitle(request.Caption);
+        box.setIcon(request.Icon == TMsgIcon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon);
+        if (!request.Owner)
+            box.setWindowModality(Qt::ApplicationModal);
+        struct Choice {
+            QMessageBox::StandardButton Button;
+            TModalResult Result;
+        };
+        QList<Choice> choices;
+        switch (request.Buttons) {
+        case TMsgButtons::Ok:
+            choices = {{QMessageBox::Ok, TModalResult::Ok}};
+            break;
+        case TMsgButtons::RetryCancel:
+            choices = {{QMessageBox::Retry, TModalResult::Retry}, {QMessageBox::Cancel, TModalResult::Cancel}};
+            break;
+        case TMsgButtons::YesNoCancel:
+            choices = {{QMessageBox::Yes, TModalResult::Yes},
+                       {QMessageBox::No, TModalResult::No},
+                       {QMessageBox::Cancel, TModalResult::Cancel}};
+            break;
+        }
+        QMessageBox::StandardButtons set;
+        for (const Choice &c : choices)
+            set |= c.Button;
+        box.setStandardButtons(set);
+        box.setDefaultButton(choices.first().Button);
+        // Closing the box by its title bar answers Cancel where there is one.
+        box.setEscapeButton(choices.last().Button);
+        box.exec();
+        const auto pressed = box.standardButton(box.clickedButton());
+        for (const Choice &c : choices)
+            if (c.Button == pressed)
+                return c.Result;
+        return request.Buttons == TMsgButtons::Ok ? TModalResult::Ok : TModalResult::Cancel;
+    }
+
+    bool RunFileDialog(TFileDialog &dialog, QWidget *owner) override
+    {
+        QFileDialog fd(owner);
+        fd.setOption(QFileDialog::DontUseNativeDialog);
+        const bool save = dialog.Kind == TFileDialogKind::Save;
+        fd.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        // The open dialog also returns a name that does not exist: the read then fails.
+        fd.setFileMode(QFileDialog::AnyFile);
+        if (!save)
+            fd.setLabelText(QFileDialog::Accept, QFileDialog::tr("&Open"));
+        fd.setOption(QFileDialog::DontConfirmOverwrite, !(save && dialog.OverwritePrompt));
+        const QStringList filters = NameFilters(dialog.Filter);
+        if (!filters.isEmpty()) {
+            fd.setNameFilters(filters);
+            if (dialog.FilterIndex >= 1 && dialog.FilterIndex <= filters.size())
+                fd.selectNameFilter(filters.at(dialog.FilterIndex - 1));
+        }
+        fd.setDefaultSuffix(dialog.DefaultExt);
+        if (!dialog.FileName.isEmpty()) {
+            const QFileInfo preset(dialog.FileName);
+            if (preset.isAbsolute() || dialog.FileName.contains(QLatin1Char('/')))
+                fd.setDirectory(preset.absolutePath());
+            fd.selectFile(preset.fileName());
+        }
+        if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty())
+            return false;
+        dialog.FileName = fd.selectedFiles().first();
+        const int index = filters.indexOf(fd.selectedNameFilter());
+        if (index >= 0)
+            dialog.FilterIndex = index + 1;
+        return true;
+    }
+
+private:
+    // "desc|pattern|desc|pattern" -> Qt's "desc (pattern)" filters.
+    static QStringList NameFilters(const QString &filter)
+    {
+        QStringList out;
+        const QStringList parts = filter.split(QLatin1Char('|'));
+        for (int i = 0; i + 1 < parts.size(); i += 2) {
+            const QString &description = parts.at(i);
+            QString pattern = parts.at(i + 1);
+            pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+            // "*.*" means every file, also one without a dot in its name.
+            const bool everyFile = pattern == QLatin1String("*.*");
+            if (!everyFile && description.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')')))
+                out << description; // already in the form Qt reads: "desc(pattern)"
+            else
+                out << description + QLatin1String(" (") + (everyFile ? QStringLiteral("*") : pattern) + QLatin1Char(')');
+        }
+        return out;
+    }
+};
+
+DialogSeam *g_seam = nullptr;
+
+} // namespace
+
+DialogSeam &Dialogs()
+{
+    static QtDialogs qt;
+    return g_seam ? *g_seam : qt;
+}
+
+void SetDialogs(DialogSeam *seam)
+{
+    g_seam = seam;
+}
+
+bool TFileDialog::Execute(QWidget *owner)
+{
+    return Dialogs().RunFileDialog(*this, owner);
+}
+
+TModalResult MessageDlg(QWidget *owner, const QString &text, const QString &caption, TMsgButtons buttons)
+{
+    TMessageBoxRequest request;
+    request.Owner = owner;
+    request.Text = text;
+    request.Caption = caption;
+    request.Buttons = buttons;
+    return Dialogs().MessageBox(request);
+}
