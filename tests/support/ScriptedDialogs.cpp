@@ -38,6 +38,8 @@ void ScriptedDialogs::ClearRecord()
 TModalResult ScriptedDialogs::MessageBox(const TMessageBoxRequest &request)
 {
     Boxes.append(request);
+    if (OnMessageBox)
+        OnMessageBox(request);
     if (Script.isEmpty() || Script.first().IsFile) {
         Errors << QStringLiteral("unscripted message box: ") + request.Caption + QLatin1String(": ") + request.Text;
         return request.Buttons == TMsgButtons::Ok ? TModalResult::Ok : TModalResult::Cancel;

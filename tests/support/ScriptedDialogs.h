@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class ScriptedDialogs : public DialogSeam {
 public:
@@ -30,6 +31,9 @@ public:
         bool OverwritePrompt;
     };
     QList<FileRun> FileDialogs;
+
+    // Called as each message box appears, before it is answered.
+    std::function<void(const TMessageBoxRequest &)> OnMessageBox;
 
     // Problems seen: a box or dialog without a scripted answer, or of the wrong kind.
     QStringList Errors;

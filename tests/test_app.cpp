@@ -1,0 +1,209 @@
+// Start-up, the window set, the report during start-up and the about box.
+#include "Application.h"
+#include "Forms.h"
+#include "ScriptedDialogs.h"
+#include "StartUp.h"
+#include "TestMain.h"
+#include "Windows.h"
+
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+class TestApp : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void startUpOrderAndHelpText_data();
+    void startUpOrderAndHelpText();
+    void closingTheMainWindowEndsTheProgram();
+    void secondaryWindowsOnlyHide();
+    void aboutBoxCentredFirstThenWhereLeft();
+    void aboutBoxOkBringsTheQuizWindowForward();
+    void aboutBoxMemoTakesEnter();
+
+private:
+    void Start(const QByteArray *helpText);
+    QTemporaryDir *Dir = nullptr;
+    QString OldCwd;
+};
+
+void TestApp::init()
+{
+    OldCwd = QDir::currentPath();
+    Dir = new QTemporaryDir;
+    QDir::setCurrent(Dir->path());
+}
+
+void TestApp::cleanup()
+{
+    delete Form1; // owns the other two
+    Form1 = Form2 = AboutBox = nullptr;
+    Application::SetMainForm(nullptr);
+    QDir::setCurrent(OldCwd);
+    delete Dir;
+    Dir = nullptr;
+}
+
+// Writes help.txt (unless null) into the working folder and runs the start-up.
+void TestApp::Start(const QByteArray *helpText)
+{
+    if (helpText) {
+        QFile f(QStringLiteral("help.txt"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(*helpText);
+    }
+    CreateWindows();
+}
+
+void TestApp::startUpOrderAndHelpText_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("report"); // empty: none
+    QTest::addColumn<QString>("memo");
+    const QString memoTooLarge = QStringLiteral("文字列の大きさが ﾒﾓ の制限を越えました.");
+    QTest::newRow("missing") << false << QByteArray() << QStringLiteral("ﾌｧｲﾙ help.txt は開けません.")
+                             << QStringLiteral("Memo1");
+    QTest::newRow("empty") << true << QByteArray() << QString() << QString();
+    QTest::newRow("CR LF") << true << QByteArray("a\r\nb\r\n") << QString() << QStringLiteral("a\nb\n");
+    QTest::newRow("LF only") << true << QByteArray("a\nb\n") << QString() << QStringLiteral("a\nb\n");
+    QTest::newRow("CR only") << true << QByteArray("a\rb\r") << QString() << QStringLiteral("a\nb\n");
+    QTest::newRow("LF CR is two breaks") << true << QByteArray("a\n\rb") << QString() << QStringLiteral("a\n\nb");
+    QTest::newRow("Shift-JIS") << true << QByteArray("\x8e\x67\x82\xa2\x95\xfb\r\n") << QString()
+                               << QStringLiteral("使い方\n");
+    QTest::newRow("NUL ends the text") << true << QByteArray("ab\ncd\0ef", 8) << QString() << QStringLiteral("ab\ncd");
+    QTest::newRow("over the limit") << true << QByteArray(TAboutBox::MemoLimit + 1, 'x') << memoTooLarge
+                                    << QStringLiteral("Memo1");
+    QTest::newRow("over the limit once breaks are CR LF") << true << QByteArray(TAboutBox::MemoLimit / 2 + 1, '\n')
+                                                          << memoTooLarge << QStringLiteral("Memo1");
+}
+
+void TestApp::startUpOrderAndHelpText()
+{
+    QFETCH(bool, present);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, report);
+    QFETCH(QString, memo);
+    ScriptedDialogs seam;
+    if (!report.isEmpty())
+        seam.Answer(TModalResult::Ok);
+    // The report comes while the about box is created: after the two others,
+    // before any window is visible.
+    seam.OnMessageBox = [](const TMessageBoxRequest &) {
+        QVERIFY(Form1 && Form2 && AboutBox);
+        QVERIFY(!Form1->isVisible() && !Form2->isVisible() && !AboutBox->isVisible());
+    };
+    Start(present ? &content : nullptr);
+    QVERIFY2(seam.Errors.isEmpty(), qPrintable(seam.Errors.join('\n')));
+    QCOMPARE(seam.Boxes.size(), report.isEmpty() ? 0 : 1);
+    if (!report.isEmpty()) {
+        QCOMPARE(seam.Boxes.first().Text, report);
+        QCOMPARE(seam.Boxes.first().Caption, QStringLiteral("Tavi"));
+        QCOMPARE(seam.Boxes.first().Icon, TMsgIcon::Stop);
+    }
+    QCOMPARE(AboutForm()->findChild<QPlainTextEdit *>("Memo1")->toPlainText(), memo);
+
+    QCOMPARE(Application::MainForm(), Form1);
+    QVERIFY(qobject_cast<TForm1 *>(Form1));
+    QVERIFY(qobject_cast<TForm2 *>(Form2));
+    QVERIFY(qobject_cast<TAboutBox *>(AboutBox));
+    // Owned by the main window, so the program has one taskbar entry.
+    QCOMPARE(Form2->parentWidget(), Form1);
+    QCOMPARE(AboutBox->parentWidget(), Form1);
+    QVERIFY(Form2->isWindow() && AboutBox->isWindow());
+    QCOMPARE(Form1->windowTitle(), QStringLiteral("☆Sorvik"));
+    QCOMPARE(Form2->windowTitle(), QStringLiteral("単語編集"));
+    QCOMPARE(AboutBox->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+}
+
+void TestApp::closingTheMainWindowEndsTheProgram()
+{
+    const QByteArray help("help");
+    QFile f(QStringLiteral("help.txt"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(help);
+    f.close();
+    ScriptedDialogs seam;
+    bool othersWereOpen = false;
+    QTimer::singleShot(0, [&] {
+        Forms::Show(Form2);
+        Forms::Show(AboutBox);
+        othersWereOpen = Form1->isVisible() && Form2->isVisible() && AboutBox->isVisible();
+        Forms::Close(Form1);
+    });
+    QCOMPARE(RunProgram(), 0);
+    QVERIFY(othersWereOpen);
+    QVERIFY(seam.Boxes.isEmpty());
+}
+
+void TestApp::secondaryWindowsOnlyHide()
+{
+    ScriptedDialogs seam;
+    seam.Answer(TModalResult::Ok);
+    Start(nullptr);
+    Form1->show();
+    Forms::Show(Form2);
+    Forms::Show(AboutBox);
+    Forms::Close(Form2);
+    Forms::Close(AboutBox);
+    QVERIFY(Form2->isHidden() && AboutBox->isHidden());
+    QVERIFY(Form1->isVisible());
+    Forms::Show(Form2);
+    QVERIFY(Form2->isVisible());
+}
+
+void TestApp::aboutBoxCentredFirstThenWhereLeft()
+{
+    ScriptedDialogs seam;
+    seam.Answer(TModalResult::Ok);
+    Start(nullptr);
+    Form1->show();
+    Forms::Show(AboutBox);
+    const QRect screen = AboutBox->screen()->geometry();
+    const QRect frame = AboutBox->frameGeometry();
+    QCOMPARE(frame.left(), (screen.width() - frame.width()) / 2);
+    QCOMPARE(frame.top(), (screen.height() - frame.height()) / 2);
+    QCOMPARE(AboutBox->geometry().size(), QSize(336, 213));
+
+    AboutBox->move(10, 20);
+    AboutForm()->findChild<QPushButton *>("OKButton")->click();
+    QVERIFY(AboutBox->isHidden());
+    Forms::Show(AboutBox);
+    QCOMPARE(AboutBox->pos(), QPoint(10, 20));
+}
+
+void TestApp::aboutBoxOkBringsTheQuizWindowForward()
+{
+    ScriptedDialogs seam;
+    seam.Answer(TModalResult::Ok);
+    Start(nullptr);
+    Form1->show();
+    Forms::Show(Form2);
+    Forms::Show(AboutBox);
+    QVERIFY(QTest::qWaitForWindowActive(AboutBox));
+    QTest::mouseClick(AboutForm()->findChild<QPushButton *>("OKButton"), Qt::LeftButton);
+    QVERIFY(AboutBox->isHidden());
+    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    QVERIFY(Form2->isVisible());
+}
+
+void TestApp::aboutBoxMemoTakesEnter()
+{
+    QByteArray help("ab");
+    Start(&help);
+    Forms::Show(AboutBox);
+    auto *memo = AboutForm()->findChild<QPlainTextEdit *>("Memo1");
+    memo->setFocus();
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClick(memo, Qt::Key_Return);
+    QVERIFY(AboutBox->isVisible());
+    QCOMPARE(memo->toPlainText(), QStringLiteral("ab\n"));
+}
+
+TAVI_TEST_MAIN(TestApp)
+#include "test_app.moc"
