@@ -8,6 +8,7 @@
 #include <limits>
 #include <new>
 #include <sys/stat.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 TReadFile::TReadFile(const QString &path) : FPath(path)
@@ -29,9 +30,19 @@ TReadFile::~TReadFile()
     ::close(Fd);
 }
 
+// Memory and swap together: a file larger than that can never be held, and asking
+// for it would only meet the out-of-memory killer halfway through the read.
+static qint64 MemoryLimit()
+{
+    struct sysinfo si;
+    if (::sysinfo(&si) != 0)
+        return std::numeric_limits<qint64>::max();
+    return (qint64(si.totalram) + qint64(si.totalswap)) * qint64(si.mem_unit);
+}
+
 QByteArray TReadFile::ReadAll()
 {
-    if (FSize > std::numeric_limits<qsizetype>::max() / 2)
+    if (FSize > std::numeric_limits<qsizetype>::max() / 2 || FSize > MemoryLimit())
         throw EReadError::TooLarge(FPath);
     QByteArray bytes;
     try {

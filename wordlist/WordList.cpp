@@ -1,88 +1,325 @@
 #include "WordList.h"
 
 #include "Exceptions.h"
+#include "ReadFile.h"
 
 #include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
-// Plain first version: one QByteArray per line. File I/O follows the byte rules.
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Where one line's bytes are: a run of the loaded file (Text) or of the bytes that
+// were put or added since (Side). Twelve bytes, so that a million lines are a 12 MB
+// index that Insert and Delete move with one memmove.
+struct Span {
+    quint32 OffLo;
+    quint16 OffHi; // top bit set: the bytes are in Side
+    quint16 LenHi;
+    quint32 LenLo;
+
+    static constexpr quint64 SideBit = quint64(1) << 47;
+
+    static Span Make(quint64 off, quint64 len, bool side)
+    {
+        if (side)
+            off |= SideBit;
+        return Span{quint32(off), quint16(off >> 32), quint16(len >> 32), quint32(len)};
+    }
+    quint64 Raw() const { return OffLo | (quint64(OffHi) << 32); }
+    bool InSide() const { return Raw() & SideBit; }
+    qsizetype Offset() const { return qsizetype(Raw() & (SideBit - 1)); }
+    qsizetype Length() const { return qsizetype(LenLo | (quint64(LenHi) << 32)); }
+};
+static_assert(sizeof(Span) == 12, "the index must stay compact");
+
+// Byte masks of 64 consecutive bytes: which are CR, which are LF.
+struct Masks {
+    quint64 Cr = 0;
+    quint64 Lf = 0;
+};
+
+#ifdef __SSE2__
+quint64 Mask16(__m128i v, __m128i c)
+{
+    return quint32(_mm_movemask_epi8(_mm_cmpeq_epi8(v, c)));
+}
+#endif
+
+Masks Scan64(const char *p)
+{
+    Masks m;
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * k));
+        m.Cr |= Mask16(v, cr) << (16 * k);
+        m.Lf |= Mask16(v, lf) << (16 * k);
+    }
+#else
+    for (int k = 0; k < 64; ++k) {
+        m.Cr |= quint64(p[k] == '\r') << k;
+        m.Lf |= quint64(p[k] == '\n') << k;
+    }
+#endif
+    return m;
+}
+
+// Line ends of text[0, n): every CR ends a line, and so does every LF that does not
+// directly follow a CR. A last line without an end still counts.
+qint64 CountLines(const char *text, qsizetype n)
+{
+    qint64 ends = 0;
+    quint64 carry = 0; // 1 when the byte before the block is a CR
+    qsizetype i = 0;
+    for (; i + 64 <= n; i += 64) {
+        const Masks m = Scan64(text + i);
+        const quint64 afterCr = (m.Cr << 1) | carry;
+        ends += __builtin_popcountll(m.Cr) + __builtin_popcountll(m.Lf & ~afterCr);
+        carry = m.Cr >> 63;
+    }
+    for (; i < n; ++i) {
+        if (text[i] == '\r')
+            ++ends;
+        else if (text[i] == '\n' && !(i > 0 && text[i - 1] == '\r'))
+            ++ends;
+    }
+    if (n > 0 && text[n - 1] != '\r' && text[n - 1] != '\n')
+        ++ends;
+    return ends;
+}
+
+// Appends the lines of text[0, n) as spans of Text to index, which has room for them.
+void SplitLines(const char *text, qsizetype n, std::vector<Span> &index)
+{
+    qsizetype start = 0;
+    const auto end = [&](qsizetype at) {
+        if (text[at] == '\n' && at > 0 && text[at - 1] == '\r') {
+            start = at + 1; // the LF of a CR LF: the CR ended the line already
+            return;
+        }
+        index.push_back(Span::Make(quint64(start), quint64(at - start), false));
+        start = at + 1;
+    };
+    qsizetype i = 0;
+    for (; i + 64 <= n; i += 64) {
+        const Masks m = Scan64(text + i);
+        for (quint64 bits = m.Cr | m.Lf; bits; bits &= bits - 1)
+            end(i + __builtin_ctzll(bits));
+    }
+    for (; i < n; ++i) {
+        if (text[i] == '\r' || text[i] == '\n')
+            end(i);
+    }
+    if (start < n)
+        index.push_back(Span::Make(quint64(start), quint64(n - start), false));
+}
+
+} // namespace
+
 struct WordList::Impl {
-    std::vector<QByteArray> Lines;
+    QByteArray Text;         // the loaded file, as read
+    QByteArray Side;         // bytes of lines put, added or inserted since
+    qsizetype SideLive = 0;  // bytes of Side that lines still use
+    std::vector<Span> Index; // the lines, in order
+
+    const char *Data(const Span &s) const { return (s.InSide() ? Side.constData() : Text.constData()) + s.Offset(); }
+
+    // A span for s, its bytes appended to Side. Side is unchanged when this throws.
+    Span Store(const QByteArray &s)
+    {
+        const qsizetype at = Side.size();
+        try {
+            Side.append(s);
+        } catch (const std::bad_alloc &) {
+            throw EOutOfMemory();
+        }
+        return Span::Make(quint64(at), quint64(s.size()), true);
+    }
+
+    void Release(const Span &s)
+    {
+        if (s.InSide())
+            SideLive -= s.Length();
+    }
+
+    // Side only grows; once most of it is bytes no line uses, copy the live ones out.
+    // Without the memory for that copy, Side simply stays as it is.
+    void Collect() noexcept
+    {
+        const qsizetype dead = Side.size() - SideLive;
+        if (dead <= std::max<qsizetype>(SideLive, 1 << 20))
+            return;
+        QByteArray live;
+        try {
+            live.reserve(SideLive);
+        } catch (const std::bad_alloc &) {
+            return;
+        }
+        for (Span &s : Index) {
+            if (!s.InSide())
+                continue;
+            const qsizetype at = live.size();
+            live.append(Side.constData() + s.Offset(), s.Length());
+            s = Span::Make(quint64(at), quint64(s.Length()), true);
+        }
+        Side.swap(live);
+    }
+
+    void Check(int i, int last) const
+    {
+        if (i < 0 || i > last)
+            throw EListError();
+    }
+
+    // Room for one more line in Index, so that the insertion itself cannot fail.
+    void Reserve()
+    {
+        if (Index.size() >= size_t(INT_MAX))
+            throw EOutOfMemory();
+        if (Index.size() < Index.capacity())
+            return;
+        try {
+            Index.reserve(std::max<size_t>(16, Index.size() * 2));
+        } catch (const std::bad_alloc &) {
+            throw EOutOfMemory();
+        } catch (const std::length_error &) {
+            throw EOutOfMemory();
+        }
+    }
 };
 
 WordList::WordList() : d(new Impl) {}
 WordList::~WordList() { delete d; }
 
-int WordList::Count() const { return static_cast<int>(d->Lines.size()); }
+int WordList::Count() const { return static_cast<int>(d->Index.size()); }
 
 QByteArray WordList::Get(int i) const
 {
-    if (i < 0 || i >= Count())
-        throw EListError();
-    return d->Lines[i];
+    d->Check(i, Count() - 1);
+    const Span &s = d->Index[size_t(i)];
+    return QByteArray(d->Data(s), s.Length());
 }
 
 void WordList::Put(int i, const QByteArray &s)
 {
-    if (i < 0 || i >= Count())
-        throw EListError();
-    d->Lines[i] = s;
+    d->Check(i, Count() - 1);
+    const Span span = d->Store(s);
+    d->Release(d->Index[size_t(i)]);
+    d->Index[size_t(i)] = span;
+    d->SideLive += s.size();
+    d->Collect();
 }
 
 int WordList::Add(const QByteArray &s)
 {
-    d->Lines.push_back(s);
+    Insert(Count(), s);
     return Count() - 1;
 }
 
 void WordList::Insert(int i, const QByteArray &s)
 {
-    if (i < 0 || i > Count())
-        throw EListError();
-    d->Lines.insert(d->Lines.begin() + i, s);
+    d->Check(i, Count());
+    d->Reserve();
+    const Span span = d->Store(s);
+    d->Index.insert(d->Index.begin() + i, span);
+    d->SideLive += s.size();
 }
 
 void WordList::Delete(int i)
 {
-    if (i < 0 || i >= Count())
-        throw EListError();
-    d->Lines.erase(d->Lines.begin() + i);
+    d->Check(i, Count() - 1);
+    d->Release(d->Index[size_t(i)]);
+    d->Index.erase(d->Index.begin() + i);
+    d->Collect();
 }
 
 void WordList::LoadFromFile(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw EFOpenError(path);
-    QByteArray bytes = f.readAll();
-    const int nul = bytes.indexOf('\0');
-    if (nul >= 0)
-        bytes.truncate(nul);
-    std::vector<QByteArray> lines;
-    qsizetype p = 0;
-    while (p < bytes.size()) {
-        qsizetype e = p;
-        while (e < bytes.size() && bytes[e] != '\r' && bytes[e] != '\n')
-            ++e;
-        lines.push_back(bytes.mid(p, e - p));
-        p = e;
-        if (p < bytes.size() && bytes[p] == '\r')
-            ++p;
-        if (p < bytes.size() && bytes[p] == '\n')
-            ++p;
+    TReadFile file(path);
+    QByteArray text = file.ReadAll();
+    // The text ends at the first NUL.
+    const void *nul = std::memchr(text.constData(), 0, size_t(text.size()));
+    const qsizetype n = nul ? static_cast<const char *>(nul) - text.constData() : text.size();
+    const qint64 lines = CountLines(text.constData(), n);
+    if (lines > INT_MAX)
+        throw EReadError::TooLarge(path);
+    std::vector<Span> index;
+    try {
+        index.reserve(size_t(lines));
+    } catch (const std::bad_alloc &) {
+        throw EReadError::TooLarge(path);
     }
-    d->Lines.swap(lines);
+    SplitLines(text.constData(), n, index);
+    Q_ASSERT(index.size() == size_t(lines)); // else the index grew and copied itself
+
+    d->Text.swap(text);
+    d->Index.swap(index);
+    d->Side.clear();
+    d->SideLive = 0;
 }
 
 void WordList::SaveToFile(const QString &path) const
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // Refuse before anything is written: a target that cannot be opened for writing,
+    // or that is not a regular file (renaming over a FIFO or device would replace it).
+    const QByteArray native = QFile::encodeName(path);
+    if (path.isEmpty() || native.contains('\0'))
         throw EFCreateError(path);
+    const int fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0) {
+        struct stat st;
+        const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        ::close(fd);
+        if (!regular)
+            throw EFCreateError(path);
+    } else if (errno != ENOENT) {
+        throw EFCreateError(path);
+    }
+
+    qsizetype total = 0;
+    for (const Span &s : d->Index)
+        total += s.Length() + 2;
     QByteArray content;
-    for (const QByteArray &l : d->Lines)
-        content += l + "\r\n";
-    if (f.write(content) != content.size())
+    try {
+        content.resize(total);
+    } catch (const std::bad_alloc &) {
+        throw EOutOfMemory();
+    }
+    char *out = content.data();
+    for (const Span &s : d->Index) {
+        std::memcpy(out, d->Data(s), size_t(s.Length()));
+        out += s.Length();
+        *out++ = '\r';
+        *out++ = '\n';
+    }
+
+    // Written beside the target and renamed over it, so that a failed write leaves
+    // the old file whole. QSaveFile keeps the target's permissions and, for a
+    // symbolic link, replaces the file it points to.
+    // Unbuffered: a short write shows in write()'s result, not in a flush on commit
+    // whose failure QSaveFile would not report.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw EFCreateError(path);
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        throw EWriteError();
+    }
+    if (!file.commit())
         throw EWriteError();
 }
 

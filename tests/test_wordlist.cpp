@@ -1,0 +1,594 @@
+#include "TestMain.h"
+
+#include "Exceptions.h"
+#include "WordList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <csignal>
+#include <memory>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysinfo.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using Lines = QList<QByteArray>;
+
+namespace {
+
+QByteArray Bytes(const char *s, qsizetype n) { return QByteArray(s, n); }
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+Lines Content(const WordList &list)
+{
+    Lines lines;
+    for (int i = 0; i < list.Count(); ++i)
+        lines.append(list.Get(i));
+    return lines;
+}
+
+// The reading rules step by step, without any cleverness: what the loader must match.
+Lines SplitByRules(QByteArray text)
+{
+    const qsizetype nul = text.indexOf('\0');
+    if (nul >= 0)
+        text.truncate(nul);
+    Lines lines;
+    qsizetype p = 0;
+    while (p < text.size()) {
+        qsizetype e = p;
+        while (e < text.size() && text[e] != '\r' && text[e] != '\n')
+            ++e;
+        lines.append(text.mid(p, e - p));
+        p = e;
+        if (p < text.size() && text[p] == '\r')
+            ++p;
+        if (p < text.size() && text[p] == '\n')
+            ++p;
+    }
+    return lines;
+}
+
+// The message of the exception E that f raises.
+template <class E, class F>
+QString Raises(F f)
+{
+    try {
+        f();
+    } catch (const E &e) {
+        return e.Message();
+    }
+    return QStringLiteral("<nothing raised>");
+}
+
+QString OpenMessage(const QString &path) { return QStringLiteral("ﾌｧｲﾙ ") + path + QStringLiteral(" は開けません"); }
+QString CreateMessage(const QString &path) { return QStringLiteral("ﾌｧｲﾙ ") + path + QStringLiteral(" を作成できません"); }
+const QString WriteMessage = QStringLiteral("ｽﾄﾘｰﾑへの書き込みｴﾗｰ");
+const QString IndexMessage = QStringLiteral("ﾘｽﾄのｲﾝﾃﾞｯｸｽが範囲を超えています");
+
+QStringList Entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+bool SetImmutable(const QString &path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+class TestWordList : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> Tmp; // a fresh folder for every test
+    QString Folder() const { return Tmp->path(); }
+    QString Path(const QString &name) const { return Tmp->filePath(name); }
+
+    // A list holding lines as a loaded file would, so that the line operations meet
+    // lines that still live in the file's bytes.
+    void Fill(WordList &list, const Lines &lines)
+    {
+        QByteArray bytes;
+        for (const QByteArray &l : lines)
+            bytes += l + "\r\n";
+        WriteBytes(Path(QStringLiteral("fill.dat")), bytes);
+        list.LoadFromFile(Path(QStringLiteral("fill.dat")));
+        QCOMPARE(Content(list), lines);
+    }
+
+private slots:
+    void init()
+    {
+        Tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(Tmp->isValid());
+    }
+
+    void load_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<Lines>("lines");
+        const QByteArray x63(63, 'x'), x64(64, 'x');
+        QTest::newRow("empty file") << QByteArray() << Lines{};
+        QTest::newRow("NUL first") << Bytes("\0a\r\n", 4) << Lines{};
+        QTest::newRow("NUL ends the text") << Bytes("a\0b\r\n", 5) << Lines{"a"};
+        QTest::newRow("no terminator") << QByteArray("a") << Lines{"a"};
+        QTest::newRow("CR LF at end") << QByteArray("a\r\n") << Lines{"a"};
+        QTest::newRow("CR LF CR LF") << QByteArray("a\r\n\r\n") << Lines{"a", ""};
+        QTest::newRow("CR") << QByteArray("a\rb") << Lines{"a", "b"};
+        QTest::newRow("LF") << QByteArray("a\nb") << Lines{"a", "b"};
+        QTest::newRow("CR LF") << QByteArray("a\r\nb") << Lines{"a", "b"};
+        QTest::newRow("LF CR") << QByteArray("a\n\rb") << Lines{"a", "", "b"};
+        QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << Lines{"a", "", "b"};
+        QTest::newRow("one CR LF") << QByteArray("\r\n") << Lines{""};
+        QTest::newRow("blanks kept") << QByteArray(" a\t\r\n\tb  ") << Lines{" a\t", "\tb  "};
+        QTest::newRow("UTF-8 BOM kept") << QByteArray("\xEF\xBB\xBF" "apple\r\n") << Lines{"\xEF\xBB\xBF" "apple"};
+        QTest::newRow("UTF-16LE") << Bytes("a\0b\0", 4) << Lines{"a"};
+        QTest::newRow("UTF-16LE with BOM") << Bytes("\xFF\xFE" "a\0", 4) << Lines{"\xFF\xFE" "a"};
+        // あ, 表 (trail byte 0x5C), half-width ｱ, bytes no character has
+        QTest::newRow("code page 932 bytes")
+            << QByteArray("apple\r\n\x82\xA0\x95\x5C\xB1\x80\xA0\xFD\xFF\r\n") << Lines{"apple", "\x82\xA0\x95\x5C\xB1\x80\xA0\xFD\xFF"};
+        QTest::newRow("CR LF split across blocks") << x63 + "\r\n" + x64 << Lines{x63, x64};
+        QTest::newRow("LF CR split across blocks") << x63 + "\n\r" + x64 << Lines{x63, "", x64};
+        QTest::newRow("terminator opens a block") << x64 + "\r\n" + x64 + "\n" << Lines{x64, x64};
+        QTest::newRow("long line") << QByteArray(100000, 'w') + "\r\n" << Lines{QByteArray(100000, 'w')};
+    }
+
+    void load()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(Lines, lines);
+        WordList list;
+        list.Add("previous");
+        WriteBytes(Path(QStringLiteral("in.dat")), file);
+        list.LoadFromFile(Path(QStringLiteral("in.dat")));
+        QCOMPARE(Content(list), lines);
+    }
+
+    // Random mixes of terminators, NULs and text against the rules step by step: the
+    // loader scans in blocks, and every block boundary has to agree.
+    void loadFollowsRulesOnRandomBytes()
+    {
+        QRandomGenerator rng(932);
+        const char alphabet[] = {'\r', '\n', '\r', '\n', 'a', 'b', '\x82', '\xA0', '\0'};
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray bytes(rng.bounded(300), Qt::Uninitialized);
+            const int kinds = rng.bounded(2) ? 8 : 9; // most without a NUL
+            for (char &c : bytes)
+                c = alphabet[rng.bounded(kinds)];
+            WriteBytes(Path(QStringLiteral("random.dat")), bytes);
+            WordList list;
+            list.LoadFromFile(Path(QStringLiteral("random.dat")));
+            const Lines expected = SplitByRules(bytes);
+            if (Content(list) != expected)
+                QFAIL(qPrintable(QStringLiteral("bytes %1").arg(QString::fromLatin1(bytes.toHex()))));
+        }
+    }
+
+    void save_data()
+    {
+        QTest::addColumn<Lines>("lines");
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("a, empty, b") << Lines{"a", "", "b"} << QByteArray("a\r\n\r\nb\r\n");
+        QTest::newRow("empty list") << Lines{} << QByteArray();
+        QTest::newRow("one empty line") << Lines{""} << QByteArray("\r\n");
+        QTest::newRow("bytes verbatim") << Lines{"\xEF\xBB\xBF" "x", " \t\x82\xA0\x80\xFF "}
+                                        << QByteArray("\xEF\xBB\xBF" "x\r\n \t\x82\xA0\x80\xFF \r\n");
+    }
+
+    void save()
+    {
+        QFETCH(Lines, lines);
+        QFETCH(QByteArray, file);
+        WordList list;
+        for (const QByteArray &l : lines)
+            list.Add(l);
+        const QString target = Path(QStringLiteral("out.dat"));
+        WriteBytes(target, QByteArray(5000, 'o')); // a longer old file leaves nothing behind
+        list.SaveToFile(target);
+        QCOMPARE(ReadBytes(target), file);
+        QCOMPARE(Content(list), lines);
+        WordList again;
+        again.LoadFromFile(target);
+        QCOMPARE(Content(again), lines);
+    }
+
+    void resaveEndsEveryLineWithCrLf()
+    {
+        WriteBytes(Path(QStringLiteral("lf.dat")), "q0\na0\rq1\r\na1");
+        WordList list;
+        list.LoadFromFile(Path(QStringLiteral("lf.dat")));
+        list.SaveToFile(Path(QStringLiteral("crlf.dat")));
+        QCOMPARE(ReadBytes(Path(QStringLiteral("crlf.dat"))), QByteArray("q0\r\na0\r\nq1\r\na1\r\n"));
+    }
+
+    void bounds_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<Lines>("after"); // empty: EListError
+        const Lines err;
+        QTest::newRow("Get -1") << "Get" << -1 << err;
+        QTest::newRow("Get 0") << "Get" << 0 << Lines{"l0", "l1", "l2"};
+        QTest::newRow("Get Count") << "Get" << 3 << err;
+        QTest::newRow("Put -1") << "Put" << -1 << err;
+        QTest::newRow("Put last") << "Put" << 2 << Lines{"l0", "l1", "new"};
+        QTest::newRow("Put Count") << "Put" << 3 << err;
+        QTest::newRow("Insert -1") << "Insert" << -1 << err;
+        QTest::newRow("Insert 0") << "Insert" << 0 << Lines{"new", "l0", "l1", "l2"};
+        QTest::newRow("Insert Count appends") << "Insert" << 3 << Lines{"l0", "l1", "l2", "new"};
+        QTest::newRow("Insert Count+1") << "Insert" << 4 << err;
+        QTest::newRow("Delete -1") << "Delete" << -1 << err;
+        QTest::newRow("Delete 0") << "Delete" << 0 << Lines{"l1", "l2"};
+        QTest::newRow("Delete last") << "Delete" << 2 << Lines{"l0", "l1"};
+        QTest::newRow("Delete Count") << "Delete" << 3 << err;
+    }
+
+    void bounds()
+    {
+        QFETCH(QString, op);
+        QFETCH(int, index);
+        QFETCH(Lines, after);
+        WordList list;
+        Fill(list, {"l0", "l1", "l2"});
+        const auto run = [&] {
+            if (op == "Get")
+                QCOMPARE(list.Get(index), QByteArray("l") + QByteArray::number(index));
+            else if (op == "Put")
+                list.Put(index, "new");
+            else if (op == "Insert")
+                list.Insert(index, "new");
+            else
+                list.Delete(index);
+        };
+        if (after.isEmpty()) {
+            QCOMPARE(Raises<EListError>(run), IndexMessage);
+            after = Lines{"l0", "l1", "l2"};
+        } else {
+            run();
+        }
+        QCOMPARE(Content(list), after);
+    }
+
+    void emptyListRefusesEveryIndex()
+    {
+        WordList list;
+        QCOMPARE(Raises<EListError>([&] { list.Get(0); }), IndexMessage);
+        QCOMPARE(Raises<EListError>([&] { list.Put(0, "x"); }), IndexMessage);
+        QCOMPARE(Raises<EListError>([&] { list.Delete(0); }), IndexMessage);
+        QCOMPARE(Raises<EListError>([&] { list.MoveEntryToEnd(0); }), IndexMessage);
+        QCOMPARE(list.Count(), 0);
+        QCOMPARE(list.Add("first"), 0);
+        QCOMPARE(list.Add("second"), 1);
+    }
+
+    // Thousands of mixed operations against a plain list of byte strings, with long
+    // lines among them so that the storage of changed lines is compacted many times.
+    void lineOperationsMatchAPlainList()
+    {
+        QRandomGenerator rng(1967);
+        const auto line = [&] {
+            QByteArray s(rng.bounded(20) ? int(rng.bounded(12)) : 70000, Qt::Uninitialized);
+            for (char &c : s)
+                c = char('a' + rng.bounded(26));
+            return s;
+        };
+        WordList list;
+        Lines model;
+        for (int i = 0; i < 40; ++i)
+            model.append(line());
+        Fill(list, model);
+        for (int step = 0; step < 20000; ++step) {
+            const int n = int(model.size());
+            switch (rng.bounded(n > 60 ? 6 : 4)) {
+            case 0: {
+                const QByteArray s = line();
+                QCOMPARE(list.Add(s), n);
+                model.append(s);
+                break;
+            }
+            case 1: {
+                const int i = rng.bounded(n + 1);
+                const QByteArray s = line();
+                list.Insert(i, s);
+                model.insert(i, s);
+                break;
+            }
+            case 2:
+                if (n > 0) {
+                    const int i = rng.bounded(n);
+                    const QByteArray s = line();
+                    list.Put(i, s);
+                    model[i] = s;
+                }
+                break;
+            case 3:
+                if (n > 0) {
+                    const int p = rng.bounded(n);
+                    list.MoveEntryToEnd(p);
+                    for (int k = 0; k < 2; ++k)
+                        model.append(model.takeAt(p));
+                }
+                break;
+            default:
+                if (n > 0) {
+                    const int i = rng.bounded(n);
+                    list.Delete(i);
+                    model.removeAt(i);
+                }
+            }
+            QCOMPARE(list.Count(), int(model.size()));
+            if (step % 1000 == 0)
+                QCOMPARE(Content(list), model);
+        }
+        QCOMPARE(Content(list), model);
+        QByteArray copy = list.Get(0);
+        copy.fill('Z');
+        QCOMPARE(list.Get(0), model[0]);
+    }
+
+    void moveEntryToEnd_data()
+    {
+        QTest::addColumn<Lines>("lines");
+        QTest::addColumn<int>("p");
+        QTest::addColumn<Lines>("after"); // empty: EListError
+        const Lines four{"q0", "a0", "q1", "a1"};
+        QTest::newRow("first of two") << four << 0 << Lines{"q1", "a1", "q0", "a0"};
+        QTest::newRow("last entry") << four << 2 << four;
+        QTest::newRow("answer line") << four << 1 << Lines{"q0", "a1", "a0", "q1"};
+        QTest::newRow("odd list") << Lines{"q0", "a0", "q1", "a1", "L"} << 0 << Lines{"q1", "a1", "L", "q0", "a0"};
+        QTest::newRow("unpaired last line") << Lines{"q0", "a0", "L"} << 2 << Lines{"q0", "a0", "L"};
+        QTest::newRow("single line") << Lines{"L"} << 0 << Lines{"L"};
+        QTest::newRow("p -1") << four << -1 << Lines{};
+        QTest::newRow("p Count") << four << 4 << Lines{};
+    }
+
+    void moveEntryToEnd()
+    {
+        QFETCH(Lines, lines);
+        QFETCH(int, p);
+        QFETCH(Lines, after);
+        WordList list;
+        Fill(list, lines);
+        if (after.isEmpty()) {
+            QCOMPARE(Raises<EListError>([&] { list.MoveEntryToEnd(p); }), IndexMessage);
+            after = lines;
+        } else {
+            list.MoveEntryToEnd(p);
+        }
+        QCOMPARE(Content(list), after);
+    }
+
+    void swapQuestionsAndAnswers_data()
+    {
+        QTest::addColumn<Lines>("lines");
+        QTest::addColumn<Lines>("after");
+        QTest::newRow("odd list") << Lines{"q0", "a0", "q1", "a1", "L"} << Lines{"a0", "q0", "a1", "q1", "L"};
+        QTest::newRow("one entry") << Lines{"q", ""} << Lines{"", "q"};
+        QTest::newRow("single line") << Lines{"L"} << Lines{"L"};
+        QTest::newRow("empty") << Lines{} << Lines{};
+    }
+
+    void swapQuestionsAndAnswers()
+    {
+        QFETCH(Lines, lines);
+        QFETCH(Lines, after);
+        WordList list;
+        Fill(list, lines);
+        list.SwapQuestionsAndAnswers();
+        QCOMPARE(Content(list), after);
+        list.SwapQuestionsAndAnswers();
+        QCOMPARE(Content(list), lines);
+    }
+
+    void loadRefuses_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing file") << "missing";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("FIFO without writer") << "fifo";
+        QTest::newRow("endless device") << "device";
+        QTest::newRow("unreadable file") << "unreadable";
+    }
+
+    // Each fails at once with the path as given, and the list keeps its lines.
+    void loadRefuses()
+    {
+        QFETCH(QString, kind);
+        QString path = Path(kind);
+        if (kind == "folder")
+            QVERIFY(QDir(Folder()).mkdir(kind));
+        else if (kind == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "device")
+            path = QStringLiteral("/dev/zero");
+        else if (kind == "unreadable") {
+            if (::geteuid() == 0)
+                QSKIP("root reads every file");
+            WriteBytes(path, "q\r\na\r\n");
+            QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+        }
+        WordList list;
+        list.Add("kept");
+        QCOMPARE(Raises<EFOpenError>([&] { list.LoadFromFile(path); }), OpenMessage(path));
+        QCOMPARE(Content(list), Lines{"kept"});
+    }
+
+    void loadRefusesFileLargerThanMemory()
+    {
+        struct sysinfo si;
+        QCOMPARE(::sysinfo(&si), 0);
+        const qint64 memory = (qint64(si.totalram) + qint64(si.totalswap)) * si.mem_unit;
+        const QString path = Path(QStringLiteral("huge.dat"));
+        QFile huge(path);
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        if (!huge.resize(memory + (qint64(1) << 30)))
+            QSKIP("this file system holds no sparse file that large");
+        huge.close();
+        WordList list;
+        list.Add("kept");
+        QCOMPARE(Raises<EReadError>([&] { list.LoadFromFile(path); }),
+                 QStringLiteral("ﾌｧｲﾙ ") + path + QStringLiteral(" は大きすぎて読み込めません"));
+        QCOMPARE(Content(list), Lines{"kept"});
+    }
+
+    void saveRefuses_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing folder") << "missing folder";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("under a file") << "under a file";
+        QTest::newRow("empty path") << "empty path";
+        QTest::newRow("read-only file") << "read-only";
+        QTest::newRow("FIFO") << "fifo";
+    }
+
+    // Refused before anything is written: the old file and the folder stay as they were.
+    void saveRefuses()
+    {
+        QFETCH(QString, kind);
+        const QString old = Path(QStringLiteral("old.dat"));
+        WriteBytes(old, "old\r\nlist\r\n");
+        QString path;
+        bool immutable = false;
+        if (kind == "missing folder") {
+            path = Path(QStringLiteral("nowhere/list.dat"));
+        } else if (kind == "folder") {
+            path = Folder();
+        } else if (kind == "under a file") {
+            path = old + QStringLiteral("/list.dat");
+        } else if (kind == "read-only") {
+            path = old;
+            QVERIFY(QFile::setPermissions(old, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+            if (::geteuid() == 0 && !(immutable = SetImmutable(old, true)))
+                QSKIP("root writes every file and cannot mark one immutable here");
+        } else if (kind == "fifo") {
+            path = Path(QStringLiteral("fifo"));
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        }
+        const QStringList before = Entries(Folder());
+        WordList list;
+        list.Add("new");
+        const QString message = Raises<EFCreateError>([&] { list.SaveToFile(path); });
+        if (immutable)
+            SetImmutable(old, false);
+        QCOMPARE(message, CreateMessage(path));
+        QCOMPARE(ReadBytes(old), QByteArray("old\r\nlist\r\n"));
+        QCOMPARE(Entries(Folder()), before);
+    }
+
+    void saveKeepsPermissionsAndFollowsLinks()
+    {
+        const QString real = Path(QStringLiteral("real.dat"));
+        const QString link = Path(QStringLiteral("link.dat"));
+        WriteBytes(real, "old\r\n");
+        QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        QVERIFY(QFile::link(real, link));
+        WordList list;
+        list.Add("new");
+        list.SaveToFile(link);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(ReadBytes(real), QByteArray("new\r\n"));
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0640));
+        QCOMPARE(Entries(Folder()), (QStringList{"link.dat", "real.dat"}));
+    }
+
+    void shortWrite_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::newRow("small list") << 200;        // held in the file's buffer until commit
+        QTest::newRow("large list") << 200000;     // written straight through
+    }
+
+    // A file size limit makes the write come up short, as a full disk would: the
+    // error is raised, the old file stays whole and no temporary file is left.
+    void shortWrite()
+    {
+        QFETCH(int, lines);
+        const QString target = Path(QStringLiteral("list.dat"));
+        WriteBytes(target, "old\r\nlist\r\n");
+        WordList list;
+        for (int i = 0; i < lines; ++i)
+            list.Add("word " + QByteArray::number(i));
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{512, 512};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            int code = 1;
+            try {
+                list.SaveToFile(target);
+            } catch (const EWriteError &e) {
+                code = e.Message() == WriteMessage ? 0 : 2;
+            } catch (...) {
+                code = 3;
+            }
+            ::_exit(code);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(ReadBytes(target), QByteArray("old\r\nlist\r\n"));
+        QCOMPARE(Entries(Folder()), QStringList{"list.dat"});
+    }
+
+    void pathsComeOutVerbatim_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("percent and ampersand") << QStringLiteral("100% & more.dat");
+        QTest::newRow("format specifiers") << QStringLiteral("%s %1 %%.dat");
+        QTest::newRow("markup") << QStringLiteral("<i>bold<br> &amp;.txt");
+        QTest::newRow("Japanese and blanks") << QStringLiteral("単語 リスト　第１.dat");
+    }
+
+    void pathsComeOutVerbatim()
+    {
+        QFETCH(QString, name);
+        const QString path = Path(name);
+        WordList list;
+        list.Add("q");
+        list.Add("a");
+        list.SaveToFile(path);
+        WordList again;
+        again.LoadFromFile(path);
+        QCOMPARE(Content(again), (Lines{"q", "a"}));
+
+        const QString missing = Path(QStringLiteral("missing ") + name);
+        QCOMPARE(Raises<EFOpenError>([&] { again.LoadFromFile(missing); }), OpenMessage(missing));
+        const QString noFolder = Path(name + QStringLiteral("/") + name);
+        QCOMPARE(Raises<EFCreateError>([&] { list.SaveToFile(noFolder); }), CreateMessage(noFolder));
+    }
+};
+
+TAVI_TEST_MAIN(TestWordList)
+#include "test_wordlist.moc"
