@@ -1,8 +1,170 @@
 #include "TForm2.h"
 
-TForm2::TForm2(QWidget *parent) : QMainWindow(parent, Qt::Dialog)
+#include "Application.h"
+#include "DesignFonts.h"
+#include "Exceptions.h"
+#include "Forms.h"
+
+namespace {
+
+// Labels size themselves to their caption, as the layout's labels do.
+void SetCaption(QLabel *label, const QString &text)
 {
-    setWindowTitle(QStringLiteral("単語編集"));
+    label->setText(text);
+    label->resize(label->sizeHint().width(), label->height());
 }
 
-void TForm2::FormCreate(QObject *) {}
+} // namespace
+
+// A secondary window of the quiz window: Qt::Dialog gives it no taskbar entry of its
+// own (it is transient for its owner); closing it by the title bar only hides it.
+TForm2::TForm2(QWidget *parent)
+    : QMainWindow(parent, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+{
+    setupUi(this);
+    DesignFonts::Apply(this);
+    move(173, 169); // the frame's place; the layout's size is the client area
+    Edit1->setValidator(new OneLineValidator(Edit1));
+    Edit2->setValidator(new OneLineValidator(Edit2));
+
+    OpenDialog1.Filter = QStringLiteral("データ(*.dat)|*.dat|すべてのファイル(*.*)|*.*");
+
+    Application::Wire(Open1, &QAction::triggered, this, &TForm2::Open1Click);
+    Application::Wire(Hozo, &QAction::triggered, this, &TForm2::Button6Click);
+    Application::Wire(Close1, &QAction::triggered, this, &TForm2::Close1Click);
+    Application::Wire(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    Application::Wire(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    Application::Wire(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
+    Application::Wire(Button4, &QPushButton::clicked, this, &TForm2::Button4Click);
+    Application::Wire(Button5, &QPushButton::clicked, this, &TForm2::Button5Click);
+    Application::Wire(Button6, &QPushButton::clicked, this, &TForm2::Button6Click);
+}
+
+void TForm2::FormCreate(QObject *)
+{
+    WordList = std::make_unique<::WordList>();
+}
+
+void TForm2::ShowEntry()
+{
+    Edit1->setText(Edit1Text.Show(WordList->Get(Position)));
+    Edit2->setText(Edit2Text.Show(WordList->Get(Position + 1)));
+    SetCaption(Label1, QStringLiteral("第 ") + QString::number(EntryNumber + 1) + QStringLiteral(" 問"));
+    SetCaption(Label2, QStringLiteral("全 ") + QString::number(WordList->Count() / 2) + QStringLiteral(" 問"));
+}
+
+void TForm2::Open1Click(QObject *)
+{
+    for (;;) {
+        OpenDialog1.FileName = FileName;
+        if (!OpenDialog1.Execute(this))
+            break;
+        FileName = OpenDialog1.FileName;
+        try {
+            WordList->LoadFromFile(FileName);
+        } catch (const EFOpenError &e) {
+            if (MessageDlg(this, e.Message(), QStringLiteral("ok"), TMsgButtons::RetryCancel) == TModalResult::Retry)
+                continue;
+            break;
+        }
+        Position = 0;
+        EntryNumber = 0;
+        SetCaption(Label1, QStringLiteral("第 ") + QString::number(1) + QStringLiteral(" 問"));
+        setWindowTitle(QStringLiteral("Sorvik(") + FileName + QLatin1Char(')'));
+        ShowEntry();
+        break;
+    }
+    Button1->setEnabled(true);
+    Button2->setEnabled(true);
+    Button3->setEnabled(true);
+    Button4->setEnabled(true);
+}
+
+void TForm2::Button2Click(QObject *)
+{
+    Position += 2;
+    EntryNumber += 1;
+    if (Position >= WordList->Count()) {
+        Position = 0;
+        EntryNumber = 0;
+    }
+    ShowEntry();
+}
+
+void TForm2::Button1Click(QObject *)
+{
+    Position -= 2;
+    EntryNumber -= 1;
+    if (Position < 0) {
+        Position = WordList->Count() - 2;
+        EntryNumber = (WordList->Count() - 2) / 2;
+    }
+    ShowEntry();
+}
+
+void TForm2::Button3Click(QObject *)
+{
+    if (WordList->Count() != 0) {
+        // A character the file cannot hold is refused before anything changes, and
+        // the typed text stays for the learner to mend.
+        QString bad = BoxText::FirstUnstorable(Edit1->text());
+        if (bad.isEmpty())
+            bad = BoxText::FirstUnstorable(Edit2->text());
+        if (!bad.isEmpty()) {
+            MessageDlg(this, BoxText::UnstorableMessage(bad), QStringLiteral("追加"), TMsgButtons::Ok);
+            return;
+        }
+        if (MessageDlg(this, Edit1->text() + QStringLiteral("を追加します。"), QStringLiteral("追加"),
+                       TMsgButtons::YesNoCancel) == TModalResult::Yes) {
+            Position = 0;
+            EntryNumber = 0;
+            WordList->Insert(0, Edit1Text.Line(Edit1->text()));
+            WordList->Insert(1, Edit2Text.Line(Edit2->text()));
+        }
+    }
+    ShowEntry();
+}
+
+void TForm2::Button4Click(QObject *)
+{
+    if (WordList->Count() != 0) {
+        QString bad = BoxText::FirstUnstorable(Edit1->text());
+        if (bad.isEmpty())
+            bad = BoxText::FirstUnstorable(Edit2->text());
+        if (!bad.isEmpty()) {
+            MessageDlg(this, BoxText::UnstorableMessage(bad), QStringLiteral("変更"), TMsgButtons::Ok);
+            return;
+        }
+        if (MessageDlg(this, Edit1->text() + QStringLiteral("に変更します。"), QStringLiteral("変更"),
+                       TMsgButtons::YesNoCancel) == TModalResult::Yes) {
+            WordList->Put(Position, Edit1Text.Line(Edit1->text()));
+            WordList->Put(Position + 1, Edit2Text.Line(Edit2->text()));
+        }
+    }
+    ShowEntry();
+}
+
+void TForm2::Button5Click(QObject *)
+{
+    Edit1->setText(QString());
+    Edit2->setText(QString());
+}
+
+void TForm2::Button6Click(QObject *)
+{
+    if (WordList->Count() <= 0)
+        return;
+    SaveDialog1.FileName = FileName;
+    SaveDialog1.OverwritePrompt = true;
+    if (!SaveDialog1.Execute(this))
+        return;
+    FileName = SaveDialog1.FileName;
+    setWindowTitle(QStringLiteral("Sorvik(") + FileName + QLatin1Char(')'));
+    WordList->SaveToFile(FileName);
+}
+
+void TForm2::Close1Click(QObject *)
+{
+    Forms::Hide(this);
+    Forms::Show(Form1);
+}

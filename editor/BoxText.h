@@ -1,0 +1,38 @@
+#pragma once
+// The one place where a list line meets an edit box. A line is shown decoded from
+// code page 932; the box's text goes back encoded, except that text the learner left
+// as it was gives back the line's own bytes: code page 932 has duplicate codes
+// (ED 40 reads as the character FA 5C also stands for) and a decode and encode
+// would turn such a line into other bytes.
+#include <QByteArray>
+#include <QString>
+#include <QValidator>
+
+class BoxText {
+public:
+    // Remembers line and returns the text to show for it.
+    QString Show(const QByteArray &line);
+    // The line for text: the remembered line when text is what Show returned.
+    // Call FirstUnstorable first: a character it names would be lost here.
+    QByteArray Line(const QString &text) const;
+
+    // The first character of text that code page 932 has no code for, or an empty
+    // text.
+    static QString FirstUnstorable(const QString &text);
+    // The learner's message for such a character.
+    static QString UnstorableMessage(const QString &ch);
+
+private:
+    QByteArray ShownLine;
+    QString ShownText;
+};
+
+// Keeps an edit box to one line, whatever is typed, pasted or dropped into it: a
+// line break would split the entry in the file and a NUL would end the file there.
+// Line breaks at either end of the text go; a run of them inside becomes one
+// space; NUL goes.
+class OneLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override;
+};
