@@ -68,6 +68,7 @@ private slots:
     // Engine.
     void randomSource_data();
     void randomSource();
+    void firstQuestionAfterSeedingUsesEveryButton();
     void oneDrawPerQuestion();
     void formCreate();
     void resetAfterLoading();
@@ -204,6 +205,19 @@ void TestQuiz::randomSource()
     QCOMPARE(got, draws);
 }
 
+void TestQuiz::firstQuestionAfterSeedingUsesEveryButton()
+{
+    // Loads a second apart must not keep the first answer on two buttons only.
+    int perSlot[4] = {};
+    for (quint32 t = 1765000000u; t < 1765004000u; ++t) {
+        TRandomSource r;
+        r.Seed(TRandomSource::MixClock(t));
+        ++perSlot[r.Next() % 4];
+    }
+    for (int count : perSlot)
+        QVERIFY2(count > 850 && count < 1150, QByteArray::number(count).constData());
+}
+
 void TestQuiz::oneDrawPerQuestion()
 {
     Load(Entries(6));
@@ -232,7 +246,10 @@ void TestQuiz::formCreate()
     TForm1 f;
     f.FormCreate(&f);
     const auto after = static_cast<quint32>(std::time(nullptr));
-    QVERIFY(f.Random.State >= before && f.Random.State <= after);
+    bool seeded = false;
+    for (quint32 t = before; t <= after; ++t)
+        seeded = seeded || f.Random.State == TRandomSource::MixClock(t);
+    QVERIFY(seeded);
     QCOMPARE(f.WordList->Count(), 0);
     QCOMPARE(f.Position, 0);
     QCOMPARE(f.QuestionCount, 0);
@@ -282,7 +299,7 @@ void TestQuiz::resetAfterLoading()
     // Seeded from the clock, then one draw for the question.
     bool seeded = false;
     for (quint32 t = before; t <= after; ++t)
-        seeded = seeded || Form->Random.State == AfterOneDraw(t);
+        seeded = seeded || Form->Random.State == AfterOneDraw(TRandomSource::MixClock(t));
     QVERIFY(seeded);
 }
 
