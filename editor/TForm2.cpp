@@ -70,7 +70,7 @@ void TForm2::Open1Click(QObject *)
         Position = 0;
         EntryNumber = 0;
         SetCaption(Label1, QStringLiteral("第 ") + QString::number(1) + QStringLiteral(" 問"));
-        setWindowTitle(QStringLiteral("Sorvik(") + FileName + QLatin1Char(')'));
+        Forms::SetCaption(this, QStringLiteral("Sorvik(") + FileName + QLatin1Char(')'));
         ShowEntry();
         break;
     }
@@ -159,7 +159,7 @@ void TForm2::Button6Click(QObject *)
     if (!SaveDialog1.Execute(this))
         return;
     FileName = SaveDialog1.FileName;
-    setWindowTitle(QStringLiteral("Sorvik(") + FileName + QLatin1Char(')'));
+    Forms::SetCaption(this, QStringLiteral("Sorvik(") + FileName + QLatin1Char(')'));
     WordList->SaveToFile(FileName);
 }
 

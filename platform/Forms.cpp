@@ -50,6 +50,12 @@ void Forms::Close(QWidget *form)
         form->close();
 }
 
+void Forms::SetCaption(QWidget *form, const QString &caption)
+{
+    // "[*]" in a title is Qt's placeholder for the modified mark; "[*][*]" shows it.
+    form->setWindowTitle(QString(caption).replace(QLatin1String("[*]"), QLatin1String("[*][*]")));
+}
+
 void Forms::EndProgramOnClose(QWidget *form)
 {
     form->installEventFilter(new EndOnClose(form));

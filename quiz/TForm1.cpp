@@ -86,7 +86,7 @@ void TForm1::ShowQuestion()
         Button3->setText(QString());
         Button4->setText(QString());
         SetCaption(Label5, QString());
-        SetFormCaption(QStringLiteral("Sorvik"));
+        Forms::SetCaption(this, QStringLiteral("Sorvik"));
         FileName.clear();
         return;
     }
@@ -230,7 +230,7 @@ void TForm1::ResetAfterLoading()
     SetCaption(Label2, QStringLiteral("0"));
     // The previous list's verdict is dropped without being tallied.
     SetCaption(Label1, BlankVerdict);
-    SetFormCaption(QStringLiteral("Sorvik(") + FileName + QStringLiteral(")"));
+    Forms::SetCaption(this, QStringLiteral("Sorvik(") + FileName + QStringLiteral(")"));
     ShowQuestion();
 }
 
@@ -263,7 +263,7 @@ void TForm1::HozonClick(QObject *)
     if (!SaveDialog1.Execute(this))
         return;
     FileName = SaveDialog1.FileName;
-    SetFormCaption(QStringLiteral("Sorvik(") + FileName + QStringLiteral(")"));
+    Forms::SetCaption(this, QStringLiteral("Sorvik(") + FileName + QStringLiteral(")"));
     WordList->SaveToFile(FileName);
 }
 
@@ -314,8 +314,3 @@ void TForm1::SetCaption(QLabel *label, const QString &text)
     label->resize(qMax(label->minimumWidth(), qMin(label->sizeHint().width(), room)), label->height());
 }
 
-void TForm1::SetFormCaption(const QString &text)
-{
-    // "[*]" in a title is Qt's placeholder for the modified mark: keep it literal.
-    setWindowTitle(QString(text).replace(QLatin1String("[*]"), QLatin1String("[*][*]")));
-}

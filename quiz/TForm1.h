@@ -62,5 +62,4 @@ private:
     static void ShowLine(QLabel *label, const QByteArray &line);
     static void ShowChoice(QPushButton *button, const QByteArray &line);
     static void SetCaption(QLabel *label, const QString &text);
-    void SetFormCaption(const QString &text);
 };
