@@ -70,8 +70,6 @@ wait_gone() {
   fail "window '$title' still there after ${secs}s"
 }
 
-# The dialog or box that appeared over the program: any visible window titled
-# other than the ones named.
 regex_quote() { printf '%s' "$1" | sed 's/[][\.*^$(){}?+|/]/\\&/g'; }
 
 # click WINDOW X Y: left click at window-relative coordinates.
@@ -83,12 +81,10 @@ focus() {
   xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
 }
 
-# type_into WINDOW TEXT: types into the focused control of the window, then Enter.
-type_enter() {
-  focus "$1"
+# type_text TEXT: replaces the text of the focused box by TEXT.
+type_text() {
   xdotool key --clearmodifiers ctrl+a
-  xdotool type --delay 5 -- "$2"
-  xdotool key Return
+  xdotool type --delay 2 -- "$1"
 }
 
 key() {
@@ -96,13 +92,59 @@ key() {
   xdotool key "$2"
 }
 
-wait_exit() { # PID SECONDS: waits for the process to end; prints its exit code
-  local pid=$1 secs=${2:-20} i
+# wait_exit [SECONDS]: waits for the program to end and checks its exit code is 0.
+wait_exit() {
+  local secs=${1:-20} i rc
   for ((i = 0; i < secs * 20; i++)); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"; echo $?; return 0
+    if ! kill -0 "$TAVI_PID" 2>/dev/null; then
+      wait "$TAVI_PID" && rc=0 || rc=$?
+      TAVI_PID=""
+      [ "$rc" = 0 ] || fail "exit code $rc"
+      return 0
     fi
     sleep 0.05
   done
-  fail "process $pid still running after ${secs}s"
+  fail "program still running after ${secs}s"
+}
+
+# wait_dialog KNOWN_ID...: prints the id of a visible window of the program that is
+# none of the known ones (a file dialog has no title of the program's own).
+wait_dialog() {
+  local i w known
+  for ((i = 0; i < 400; i++)); do
+    for w in $(xdotool search --onlyvisible --pid "$TAVI_PID" 2>/dev/null); do
+      known=0
+      for k in "$@"; do [ "$w" = "$k" ] && known=1; done
+      [ $known = 0 ] && [ -n "$(xdotool getwindowname "$w" 2>/dev/null)" ] && { echo "$w"; return 0; }
+    done
+    sleep 0.05
+  done
+  fail "no dialog appeared"
+}
+
+# choose_file DIALOG PATH: types the path into the file dialog's name field and
+# confirms; Enter again if a completion list took the first one.
+choose_file() {
+  local dlg=$1 path=$2 i
+  focus "$dlg"
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 2 -- "$path"
+  for ((i = 0; i < 3; i++)); do
+    xdotool key Return
+    for ((j = 0; j < 20; j++)); do
+      xdotool getwindowname "$dlg" >/dev/null 2>&1 && xdotool search --onlyvisible --pid "$TAVI_PID" 2>/dev/null | grep -qx "$dlg" || return 0
+      sleep 0.05
+    done
+  done
+  fail "file dialog did not take $path"
+}
+
+# wait_file PATH: waits until the file exists and its size stops changing.
+wait_file() {
+  local i
+  for ((i = 0; i < 200; i++)); do
+    [ -f "$1" ] && return 0
+    sleep 0.05
+  done
+  fail "no file $1"
 }
