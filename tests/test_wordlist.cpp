@@ -1,5 +1,6 @@
 #include "TestMain.h"
 
+#include "Cp932.h"
 #include "Exceptions.h"
 #include "WordList.h"
 
@@ -43,6 +44,15 @@ Lines Content(const WordList &list)
     for (int i = 0; i < list.Count(); ++i)
         lines.append(list.Get(i));
     return lines;
+}
+
+// The file SaveToFile writes for lines.
+QByteArray Joined(const Lines &lines)
+{
+    QByteArray bytes;
+    for (const QByteArray &l : lines)
+        bytes += l + "\r\n";
+    return bytes;
 }
 
 // The reading rules step by step, without any cleverness: what the loader must match.
@@ -115,10 +125,7 @@ class TestWordList : public QObject {
     // lines that still live in the file's bytes.
     void Fill(WordList &list, const Lines &lines)
     {
-        QByteArray bytes;
-        for (const QByteArray &l : lines)
-            bytes += l + "\r\n";
-        WriteBytes(Path(QStringLiteral("fill.dat")), bytes);
+        WriteBytes(Path(QStringLiteral("fill.dat")), Joined(lines));
         list.LoadFromFile(Path(QStringLiteral("fill.dat")));
         QCOMPARE(Content(list), lines);
     }
@@ -188,7 +195,48 @@ private slots:
             const Lines expected = SplitByRules(bytes);
             if (Content(list) != expected)
                 QFAIL(qPrintable(QStringLiteral("bytes %1").arg(QString::fromLatin1(bytes.toHex()))));
+            if (round % 10 == 0) {
+                list.SaveToFile(Path(QStringLiteral("saved.dat")));
+                if (ReadBytes(Path(QStringLiteral("saved.dat"))) != Joined(expected))
+                    QFAIL(qPrintable(QStringLiteral("saving bytes %1").arg(QString::fromLatin1(bytes.toHex()))));
+            }
         }
+    }
+
+    // Every word-list fixture, the fuzzer's findings among them: read by the rules,
+    // written back with CR LF, read again unchanged.
+    void fixtures_data()
+    {
+        QTest::addColumn<QString>("path");
+        const QDir data(QStringLiteral(TAVI_TEST_DATA));
+        for (const QString &name : data.entryList({QStringLiteral("wl_*")}, QDir::Files))
+            QTest::newRow(qPrintable(name)) << data.filePath(name);
+    }
+
+    void fixtures()
+    {
+        QFETCH(QString, path);
+        const QByteArray bytes = ReadBytes(path);
+        WordList list;
+        list.LoadFromFile(path);
+        const Lines lines = SplitByRules(bytes);
+        QCOMPARE(Content(list), lines);
+        list.SaveToFile(Path(QStringLiteral("saved.dat")));
+        QCOMPARE(ReadBytes(Path(QStringLiteral("saved.dat"))), Joined(lines));
+        WordList again;
+        again.LoadFromFile(Path(QStringLiteral("saved.dat")));
+        QCOMPARE(Content(again), lines);
+    }
+
+    void codePage932ListWithMixedLineEnds()
+    {
+        WordList list;
+        list.LoadFromFile(QStringLiteral(TAVI_TEST_DATA "/wl_mixed_line_ends_cp932.dat"));
+        Lines expected;
+        for (const char *text : {"apple", "りんご", "table", "表", "software", "", "ソフト ①", "  two spaces \tand a tab", "ｶﾀｶﾅ",
+                                    "", "odd last line"})
+            expected.append(Cp932::Encode(QString::fromUtf8(text)));
+        QCOMPARE(Content(list), expected);
     }
 
     void save_data()
@@ -299,11 +347,20 @@ private slots:
                 c = char('a' + rng.bounded(26));
             return s;
         };
+        // Reloaded now and then with mixed line ends, so that some lines are a run of
+        // the file's bytes with CR LF after them and some are not.
         WordList list;
         Lines model;
         for (int i = 0; i < 40; ++i)
             model.append(line());
-        Fill(list, model);
+        const auto reload = [&] {
+            QByteArray file;
+            for (qsizetype i = 0; i < model.size(); ++i)
+                file += model[i] + (i % 3 == 0 ? "\n" : "\r\n");
+            WriteBytes(Path(QStringLiteral("mixed.dat")), file);
+            list.LoadFromFile(Path(QStringLiteral("mixed.dat")));
+        };
+        reload();
         for (int step = 0; step < 20000; ++step) {
             const int n = int(model.size());
             switch (rng.bounded(n > 60 ? 6 : 4)) {
@@ -344,8 +401,13 @@ private slots:
                 }
             }
             QCOMPARE(list.Count(), int(model.size()));
-            if (step % 1000 == 0)
+            if (step % 100 == 0) {
                 QCOMPARE(Content(list), model);
+                list.SaveToFile(Path(QStringLiteral("saved.dat")));
+                QCOMPARE(ReadBytes(Path(QStringLiteral("saved.dat"))), Joined(model));
+            }
+            if (step % 1000 == 999)
+                reload();
         }
         QCOMPARE(Content(list), model);
         QByteArray copy = list.Get(0);
@@ -524,8 +586,10 @@ private slots:
     void shortWrite_data()
     {
         QTest::addColumn<int>("lines");
-        QTest::newRow("small list") << 200;        // held in the file's buffer until commit
-        QTest::newRow("large list") << 200000;     // written straight through
+        QTest::addColumn<bool>("loaded"); // lines still in the loaded file's bytes
+        QTest::newRow("small list") << 200 << false;
+        QTest::newRow("large list") << 200000 << false;
+        QTest::newRow("large loaded list") << 200000 << true;
     }
 
     // A file size limit makes the write come up short, as a full disk would: the
@@ -533,11 +597,17 @@ private slots:
     void shortWrite()
     {
         QFETCH(int, lines);
-        const QString target = Path(QStringLiteral("list.dat"));
-        WriteBytes(target, "old\r\nlist\r\n");
+        QFETCH(bool, loaded);
         WordList list;
         for (int i = 0; i < lines; ++i)
             list.Add("word " + QByteArray::number(i));
+        if (loaded) {
+            list.SaveToFile(Path(QStringLiteral("source.dat")));
+            list.LoadFromFile(Path(QStringLiteral("source.dat")));
+            QVERIFY(QFile::remove(Path(QStringLiteral("source.dat"))));
+        }
+        const QString target = Path(QStringLiteral("list.dat"));
+        WriteBytes(target, "old\r\nlist\r\n");
         const pid_t child = ::fork();
         QVERIFY(child >= 0);
         if (child == 0) {

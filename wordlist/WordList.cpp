@@ -78,6 +78,19 @@ Masks Scan64(const char *p)
     return m;
 }
 
+int Ones(quint64 x)
+{
+#ifdef __POPCNT__
+    return __builtin_popcountll(x);
+#else
+    // Without the instruction the builtin is a library call, which this loop feels.
+    x -= (x >> 1) & 0x5555555555555555ull;
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return int((x * 0x0101010101010101ull) >> 56);
+#endif
+}
+
 // Line ends of text[0, n): every CR ends a line, and so does every LF that does not
 // directly follow a CR. A last line without an end still counts.
 qint64 CountLines(const char *text, qsizetype n)
@@ -88,7 +101,7 @@ qint64 CountLines(const char *text, qsizetype n)
     for (; i + 64 <= n; i += 64) {
         const Masks m = Scan64(text + i);
         const quint64 afterCr = (m.Cr << 1) | carry;
-        ends += __builtin_popcountll(m.Cr) + __builtin_popcountll(m.Lf & ~afterCr);
+        ends += Ones(m.Cr | (m.Lf & ~afterCr));
         carry = m.Cr >> 63;
     }
     for (; i < n; ++i) {
@@ -202,6 +215,79 @@ struct WordList::Impl {
     }
 };
 
+namespace {
+
+// The file's content in order: every line followed by CR LF. Lines that still lie in
+// the loaded file with a CR LF after them go out in runs straight from its bytes (a
+// list loaded from a CR LF file and saved again is one write); everything else is
+// gathered in a small buffer first.
+class Writer {
+public:
+    explicit Writer(QSaveFile &file) : File(file) {}
+
+    // file: the loaded bytes; side: the bytes of lines changed since.
+    void Lines(const QByteArray &file, const QByteArray &side, const std::vector<Span> &index)
+    {
+        const char *text = file.constData();
+        const qsizetype size = file.size();
+        qsizetype runAt = 0, runEnd = -1;
+        for (const Span &s : index) {
+            const qsizetype at = s.Offset(), end = at + s.Length();
+            if (!s.InSide() && end + 2 <= size && text[end] == '\r' && text[end + 1] == '\n') {
+                if (at != runEnd) {
+                    Emit(text + runAt, runEnd - runAt);
+                    runAt = at;
+                }
+                runEnd = end + 2;
+                continue;
+            }
+            Emit(text + runAt, runEnd - runAt);
+            runEnd = -1;
+            Emit((s.InSide() ? side.constData() : text) + at, s.Length());
+            Emit("\r\n", 2);
+        }
+        Emit(text + runAt, runEnd - runAt);
+        Flush();
+    }
+
+private:
+    static constexpr qsizetype StageSize = 1 << 20;
+    static constexpr qsizetype DirectSize = 1 << 16;
+
+    void Emit(const char *p, qsizetype n)
+    {
+        if (n <= 0)
+            return;
+        if (n >= DirectSize) {
+            Flush();
+            Write(p, n);
+            return;
+        }
+        if (Stage.size() + n > StageSize)
+            Flush();
+        Stage.append(p, n);
+    }
+
+    void Flush()
+    {
+        Write(Stage.constData(), Stage.size());
+        Stage.resize(0);
+    }
+
+    void Write(const char *p, qsizetype n)
+    {
+        if (n > 0 && File.write(p, n) != n) {
+            File.cancelWriting();
+            throw EWriteError();
+        }
+    }
+
+    QSaveFile &File;
+    QByteArray Stage;
+};
+
+} // namespace
+
 WordList::WordList() : d(new Impl) {}
 WordList::~WordList() { delete d; }
 
@@ -290,35 +376,15 @@ void WordList::SaveToFile(const QString &path) const
         throw EFCreateError(path);
     }
 
-    qsizetype total = 0;
-    for (const Span &s : d->Index)
-        total += s.Length() + 2;
-    QByteArray content;
-    try {
-        content.resize(total);
-    } catch (const std::bad_alloc &) {
-        throw EOutOfMemory();
-    }
-    char *out = content.data();
-    for (const Span &s : d->Index) {
-        std::memcpy(out, d->Data(s), size_t(s.Length()));
-        out += s.Length();
-        *out++ = '\r';
-        *out++ = '\n';
-    }
-
     // Written beside the target and renamed over it, so that a failed write leaves
     // the old file whole. QSaveFile keeps the target's permissions and, for a
-    // symbolic link, replaces the file it points to.
-    // Unbuffered: a short write shows in write()'s result, not in a flush on commit
-    // whose failure QSaveFile would not report.
+    // symbolic link, replaces the file it points to. Unbuffered: a short write shows
+    // in write()'s result, not in a flush on commit whose failure goes unreported.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw EFCreateError(path);
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
-        throw EWriteError();
-    }
+    Writer out(file);
+    out.Lines(d->Text, d->Side, d->Index);
     if (!file.commit())
         throw EWriteError();
 }
