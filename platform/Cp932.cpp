@@ -1,5 +1,8 @@
 #include "Cp932.h"
 
+#include <QHash>
+#include <QList>
+
 #include <cerrno>
 #include <iconv.h>
 
@@ -53,6 +56,53 @@ Converter &FromUtf8()
     return c;
 }
 
+// Half of a surrogate pair without its other half: no character at all, and
+// toUtf8() would silently turn it into a '?' that iconv then takes as fine.
+bool LoneSurrogate(const QString &text, qsizetype i)
+{
+    const QChar c = text.at(i);
+    if (c.isHighSurrogate())
+        return i + 1 >= text.size() || !text.at(i + 1).isLowSurrogate();
+    if (c.isLowSurrogate())
+        return i == 0 || !text.at(i - 1).isHighSurrogate();
+    return false;
+}
+
+// Every code of each character that has more than one (the NEC and IBM rows).
+const QHash<QString, QList<QByteArray>> &Duplicates()
+{
+    static const QHash<QString, QList<QByteArray>> table = [] {
+        QHash<QString, QList<QByteArray>> codes;
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                const QByteArray code = QByteArray(1, char(lead)).append(char(trail));
+                const QString ch = Cp932::Decode(code);
+                if (ch.size() == 1 && !Cp932::IsByteEscape(ch.at(0).unicode()))
+                    codes[ch].append(code);
+            }
+        }
+        codes.removeIf([](const auto &entry) { return entry.value().size() < 2; });
+        return codes;
+    }();
+    return table;
+}
+
+// The code for ch written right after the kept byte stray. Its usual code may
+// start with a byte that stray pairs with, which would read as another character;
+// ch was read from one of its codes that does not, so a character with duplicates
+// takes that one.
+QByteArray CodeAfterStray(char stray, const QString &ch, bool *ok)
+{
+    const QString expected = QChar(char16_t(0xF700 + static_cast<unsigned char>(stray))) + ch;
+    const QByteArray code = Cp932::Encode(ch, ok);
+    if (!*ok || Cp932::Decode(QByteArray(1, stray) + code) == expected)
+        return code;
+    for (const QByteArray &twin : Duplicates().value(ch))
+        if (Cp932::Decode(QByteArray(1, stray) + twin) == expected)
+            return twin;
+    return code;
+}
+
 } // namespace
 
 QString Cp932::Decode(const QByteArray &bytes)
@@ -85,8 +135,17 @@ QByteArray Cp932::Encode(const QString &text, bool *ok)
     qsizetype i = 0;
     while (i < text.size()) {
         qsizetype end = i;
-        while (end < text.size() && !IsByteEscape(text.at(end).unicode()))
+        while (end < text.size() && !IsByteEscape(text.at(end).unicode()) && !LoneSurrogate(text, end))
             ++end;
+        if (end > i && i > 0 && IsByteEscape(text.at(i - 1).unicode())) {
+            // The character after a kept byte goes alone, in a code the byte cannot
+            // pair with.
+            const qsizetype len = text.at(i).isHighSurrogate() ? 2 : 1;
+            bool one = true;
+            out += CodeAfterStray(out.back(), text.mid(i, len), &one);
+            good = good && one;
+            i += len;
+        }
         if (end > i) {
             const QByteArray utf8 = text.mid(i, end - i).toUtf8();
             const char *p = utf8.constData();
@@ -106,8 +165,12 @@ QByteArray Cp932::Encode(const QString &text, bool *ok)
                 }
             }
         }
-        if (end < text.size())
+        if (end < text.size() && IsByteEscape(text.at(end).unicode())) {
             out.append(static_cast<char>(text.at(end).unicode() - 0xF700));
+        } else if (end < text.size()) {
+            good = false;
+            out.append('?');
+        }
         i = end + 1;
     }
     if (ok)
@@ -118,7 +181,8 @@ QByteArray Cp932::Encode(const QString &text, bool *ok)
 QString Cp932::FirstUnencodable(const QString &text)
 {
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const qsizetype len = pair ? 2 : 1;
         const QString ch = text.mid(i, len);
         bool ok = true;
         Encode(ch, &ok);

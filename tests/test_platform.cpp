@@ -70,6 +70,8 @@ void TestPlatform::cp932KnownCodes_data()
                                               << QStringLiteral("\uF780\uF7A0\uF7FD\uF7FE\uF7FF");
     QTest::newRow("lead byte without trail") << QByteArray("a\x82") << QStringLiteral("a\uF782");
     QTest::newRow("lead byte before a bad trail") << QByteArray("\x82\x20") << QStringLiteral("\uF782 ");
+    // № is 87 82 as well as FA 59: after the kept 87 only FA 59 keeps the text.
+    QTest::newRow("kept byte before a duplicate code") << QByteArray("\x87\xfa\x59") << QStringLiteral("\uF787№");
 }
 
 void TestPlatform::cp932KnownCodes()
@@ -88,6 +90,11 @@ void TestPlatform::cp932Unencodable()
     QVERIFY(!ok);
     QCOMPARE(Cp932::FirstUnencodable(QStringLiteral("本😀é")), QStringLiteral("😀"));
     QCOMPARE(Cp932::FirstUnencodable(QStringLiteral("本ﾘｽﾄ")), QString());
+    // Half a surrogate pair is no character: refused, not silently made a '?'.
+    const QString lone = QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b") + QChar(0xDE00);
+    QCOMPARE(Cp932::Encode(lone, &ok), QByteArray("a?b?"));
+    QVERIFY(!ok);
+    QCOMPARE(Cp932::FirstUnencodable(lone), QString(QChar(0xD83D)));
 }
 
 void TestPlatform::textsSubstitutePlainly_data()
