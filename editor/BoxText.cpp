@@ -1,26 +1,30 @@
 #include "BoxText.h"
 
-#include "Cp932.h"
 
 #include <algorithm>
 
-QString BoxText::Show(const QByteArray &line)
+QString BoxText::Show(const QByteArray &line, TLineEncoding encoding)
 {
     ShownLine = line;
-    ShownText = Cp932::Decode(line);
+    ShownText = LineText::Decode(line, encoding);
     return ShownText;
 }
 
-QByteArray BoxText::Line(const QString &text) const
+QByteArray BoxText::Line(const QString &text, TLineEncoding encoding) const
 {
     if (text == ShownText)
         return ShownLine;
-    return Cp932::Encode(text);
+    const QByteArray bytes = LineText::Encode(text, encoding);
+    // A UTF-8 list's byte-order mark is not shown; a changed first line keeps it.
+    static const QByteArray bom("\xEF\xBB\xBF");
+    if (encoding == TLineEncoding::Utf8 && ShownLine.startsWith(bom))
+        return bom + bytes;
+    return bytes;
 }
 
-QString BoxText::FirstUnstorable(const QString &text)
+QString BoxText::FirstUnstorable(const QString &text, TLineEncoding encoding)
 {
-    return Cp932::FirstUnencodable(text);
+    return LineText::FirstUnencodable(text, encoding);
 }
 
 QString BoxText::UnstorableMessage(const QString &ch)

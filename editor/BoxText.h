@@ -1,24 +1,26 @@
 #pragma once
-// The one place where a list line meets an edit box. A line is shown decoded from
-// code page 932; the box's text goes back encoded, except that text the learner left
-// as it was gives back the line's own bytes: code page 932 has duplicate codes
-// (ED 40 reads as the character FA 5C also stands for) and a decode and encode
-// would turn such a line into other bytes.
+// The one place where a list line meets an edit box. A line is shown decoded in the
+// list's encoding (code page 932 or UTF-8); the box's text goes back encoded, except
+// that text the learner left as it was gives back the line's own bytes: code page
+// 932 has duplicate codes (ED 40 reads as the character FA 5C also stands for) and a
+// decode and encode would turn such a line into other bytes.
 #include <QByteArray>
 #include <QString>
 #include <QValidator>
 
+#include "LineText.h"
+
 class BoxText {
 public:
     // Remembers line and returns the text to show for it.
-    QString Show(const QByteArray &line);
+    QString Show(const QByteArray &line, TLineEncoding encoding);
     // The line for text: the remembered line when text is what Show returned.
     // Call FirstUnstorable first: a character it names would be lost here.
-    QByteArray Line(const QString &text) const;
+    QByteArray Line(const QString &text, TLineEncoding encoding) const;
 
-    // The first character of text that code page 932 has no code for, or an empty
+    // The first character of text that the encoding has no code for, or an empty
     // text.
-    static QString FirstUnstorable(const QString &text);
+    static QString FirstUnstorable(const QString &text, TLineEncoding encoding);
     // The learner's message for such a character.
     static QString UnstorableMessage(const QString &ch);
 

@@ -47,8 +47,8 @@ void TForm2::FormCreate(QObject *)
 
 void TForm2::ShowEntry()
 {
-    Edit1->setText(Edit1Text.Show(WordList->Get(Position)));
-    Edit2->setText(Edit2Text.Show(WordList->Get(Position + 1)));
+    Edit1->setText(Edit1Text.Show(WordList->Get(Position), Encoding));
+    Edit2->setText(Edit2Text.Show(WordList->Get(Position + 1), Encoding));
     SetCaption(Label1, QStringLiteral("第 ") + QString::number(EntryNumber + 1) + QStringLiteral(" 問"));
     SetCaption(Label2, QStringLiteral("全 ") + QString::number(WordList->Count() / 2) + QStringLiteral(" 問"));
 }
@@ -62,6 +62,7 @@ void TForm2::Open1Click(QObject *)
         FileName = OpenDialog1.FileName;
         try {
             WordList->LoadFromFile(FileName);
+            Encoding = WordList->IsUtf8Text() ? TLineEncoding::Utf8 : TLineEncoding::Cp932;
         } catch (const EFOpenError &e) {
             if (MessageDlg(this, e.Message(), QStringLiteral("ok"), TMsgButtons::RetryCancel) == TModalResult::Retry)
                 continue;
@@ -107,9 +108,9 @@ void TForm2::Button3Click(QObject *)
     if (WordList->Count() != 0) {
         // A character the file cannot hold is refused before anything changes, and
         // the typed text stays for the learner to mend.
-        QString bad = BoxText::FirstUnstorable(Edit1->text());
+        QString bad = BoxText::FirstUnstorable(Edit1->text(), Encoding);
         if (bad.isEmpty())
-            bad = BoxText::FirstUnstorable(Edit2->text());
+            bad = BoxText::FirstUnstorable(Edit2->text(), Encoding);
         if (!bad.isEmpty()) {
             MessageDlg(this, BoxText::UnstorableMessage(bad), QStringLiteral("追加"), TMsgButtons::Ok);
             return;
@@ -118,8 +119,8 @@ void TForm2::Button3Click(QObject *)
                        TMsgButtons::YesNoCancel) == TModalResult::Yes) {
             Position = 0;
             EntryNumber = 0;
-            WordList->Insert(0, Edit1Text.Line(Edit1->text()));
-            WordList->Insert(1, Edit2Text.Line(Edit2->text()));
+            WordList->Insert(0, Edit1Text.Line(Edit1->text(), Encoding));
+            WordList->Insert(1, Edit2Text.Line(Edit2->text(), Encoding));
         }
     }
     ShowEntry();
@@ -128,17 +129,17 @@ void TForm2::Button3Click(QObject *)
 void TForm2::Button4Click(QObject *)
 {
     if (WordList->Count() != 0) {
-        QString bad = BoxText::FirstUnstorable(Edit1->text());
+        QString bad = BoxText::FirstUnstorable(Edit1->text(), Encoding);
         if (bad.isEmpty())
-            bad = BoxText::FirstUnstorable(Edit2->text());
+            bad = BoxText::FirstUnstorable(Edit2->text(), Encoding);
         if (!bad.isEmpty()) {
             MessageDlg(this, BoxText::UnstorableMessage(bad), QStringLiteral("変更"), TMsgButtons::Ok);
             return;
         }
         if (MessageDlg(this, Edit1->text() + QStringLiteral("に変更します。"), QStringLiteral("変更"),
                        TMsgButtons::YesNoCancel) == TModalResult::Yes) {
-            WordList->Put(Position, Edit1Text.Line(Edit1->text()));
-            WordList->Put(Position + 1, Edit2Text.Line(Edit2->text()));
+            WordList->Put(Position, Edit1Text.Line(Edit1->text(), Encoding));
+            WordList->Put(Position + 1, Edit2Text.Line(Edit2->text(), Encoding));
         }
     }
     ShowEntry();

@@ -38,6 +38,9 @@ private:
     // The lines Edit1 and Edit2 were last filled with.
     BoxText Edit1Text;
     BoxText Edit2Text;
+    // How the list's lines are shown and typed text is stored, chosen once when it
+    // is loaded.
+    TLineEncoding Encoding = TLineEncoding::Cp932;
 
     void ShowEntry();
 };

@@ -1,7 +1,6 @@
 #include "TForm1.h"
 
 #include "Application.h"
-#include "Cp932.h"
 #include "DesignFonts.h"
 #include "Exceptions.h"
 #include "Forms.h"
@@ -243,6 +242,7 @@ void TForm1::YomikomiClick(QObject *)
         FileName = OpenDialog1.FileName;
         try {
             WordList->LoadFromFile(FileName);
+            Encoding = WordList->IsUtf8Text() ? TLineEncoding::Utf8 : TLineEncoding::Cp932;
         } catch (const EFOpenError &e) {
             if (MessageDlg(this, e.Message(), QStringLiteral("ok"), TMsgButtons::RetryCancel) == TModalResult::Retry)
                 continue;
@@ -290,17 +290,17 @@ void TForm1::EnableAnswerButtons()
     Button4->setEnabled(true);
 }
 
-QString TForm1::ToCaption(const QByteArray &line)
+QString TForm1::ToCaption(const QByteArray &line) const
 {
-    return Cp932::Decode(line);
+    return LineText::Decode(line, Encoding);
 }
 
-void TForm1::ShowLine(QLabel *label, const QByteArray &line)
+void TForm1::ShowLine(QLabel *label, const QByteArray &line) const
 {
     SetCaption(label, ToCaption(line));
 }
 
-void TForm1::ShowChoice(QPushButton *button, const QByteArray &line)
+void TForm1::ShowChoice(QPushButton *button, const QByteArray &line) const
 {
     // A button reads '&' as a mnemonic; the learner's words are shown as written.
     button->setText(ToCaption(line).replace(QLatin1Char('&'), QLatin1String("&&")));

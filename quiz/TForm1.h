@@ -4,6 +4,7 @@
 #include "ui_Form1.h"
 
 #include "Dialogs.h"
+#include "LineText.h"
 #include "RandomSource.h"
 #include "WordList.h"
 
@@ -50,6 +51,8 @@ private:
     int QuestionCount = 0;                // completed in this run; -1 after a run has ended
     int CorrectCount = 0;
     TRandomSource Random;
+    // How the list's lines are shown, chosen once when it is loaded.
+    TLineEncoding Encoding = TLineEncoding::Cp932;
 
     void ShowQuestion();
     void UpdateScore();
@@ -58,8 +61,8 @@ private:
     void EnableAnswerButtons();
 
     // Where list lines become captions: the one place that knows their encoding.
-    static QString ToCaption(const QByteArray &line);
-    static void ShowLine(QLabel *label, const QByteArray &line);
-    static void ShowChoice(QPushButton *button, const QByteArray &line);
+    QString ToCaption(const QByteArray &line) const;
+    void ShowLine(QLabel *label, const QByteArray &line) const;
+    void ShowChoice(QPushButton *button, const QByteArray &line) const;
     static void SetCaption(QLabel *label, const QString &text);
 };

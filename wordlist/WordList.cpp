@@ -1,5 +1,6 @@
 #include "WordList.h"
 
+#include "LineText.h"
 #include "Exceptions.h"
 #include "ReadFile.h"
 
@@ -148,6 +149,7 @@ struct WordList::Impl {
     QByteArray Side;         // bytes of lines put, added or inserted since
     qsizetype SideLive = 0;  // bytes of Side that lines still use
     std::vector<Span> Index; // the lines, in order
+    bool Utf8 = false;       // the loaded text is UTF-8 (and not plain ASCII)
 
     const char *Data(const Span &s) const { return (s.InSide() ? Side.constData() : Text.constData()) + s.Offset(); }
 
@@ -333,6 +335,11 @@ void WordList::Delete(int i)
     d->Collect();
 }
 
+bool WordList::IsUtf8Text() const
+{
+    return d->Utf8;
+}
+
 void WordList::LoadFromFile(const QString &path)
 {
     TReadFile file(path);
@@ -351,8 +358,10 @@ void WordList::LoadFromFile(const QString &path)
     }
     SplitLines(text.constData(), n, index);
     Q_ASSERT(index.size() == size_t(lines)); // else the index grew and copied itself
+    const bool utf8 = LineText::IsUtf8Text(text.constData(), n);
 
     d->Text.swap(text);
+    d->Utf8 = utf8;
     d->Index.swap(index);
     d->Side.clear();
     d->SideLive = 0;

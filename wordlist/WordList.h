@@ -26,6 +26,11 @@ public:
     // Replaces the whole content with the lines of the file. EFOpenError (list
     // unchanged) when it cannot be opened.
     void LoadFromFile(const QString &path);
+    // True when the text last loaded (up to a NUL) is well-formed UTF-8 holding a
+    // byte >= 0x80: its lines are then shown as UTF-8, otherwise as code page 932.
+    // Only the display depends on it; the bytes are never converted.
+    bool IsUtf8Text() const;
+
     // Writes every line followed by CR LF. EFCreateError when the file cannot be
     // created, EWriteError on a short write; the file it replaces stays intact then.
     void SaveToFile(const QString &path) const;
