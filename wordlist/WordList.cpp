@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -222,7 +223,7 @@ namespace {
 // The file's content in order: every line followed by CR LF. Lines that still lie in
 // the loaded file with a CR LF after them go out in runs straight from its bytes (a
 // list loaded from a CR LF file and saved again is one write); everything else is
-// gathered in a small buffer first.
+// gathered in a buffer of at most a megabyte first.
 class Writer {
 public:
     explicit Writer(QSaveFile &file) : File(file) {}
@@ -245,8 +246,7 @@ public:
             }
             Emit(text + runAt, runEnd - runAt);
             runEnd = -1;
-            Emit((s.InSide() ? side.constData() : text) + at, s.Length());
-            Emit("\r\n", 2);
+            Line((s.InSide() ? side.constData() : text) + at, s.Length());
         }
         Emit(text + runAt, runEnd - runAt);
         Flush();
@@ -255,6 +255,19 @@ public:
 private:
     static constexpr qsizetype StageSize = 1 << 20;
     static constexpr qsizetype DirectSize = 1 << 16;
+
+    void Line(const char *p, qsizetype n)
+    {
+        if (Used + n + 2 <= Room) { // the common case: a short line into the buffer
+            std::memcpy(Stage.get() + Used, p, size_t(n));
+            Stage[size_t(Used + n)] = '\r';
+            Stage[size_t(Used + n + 1)] = '\n';
+            Used += n + 2;
+            return;
+        }
+        Emit(p, n);
+        Emit("\r\n", 2);
+    }
 
     void Emit(const char *p, qsizetype n)
     {
@@ -265,15 +278,29 @@ private:
             Write(p, n);
             return;
         }
-        if (Stage.size() + n > StageSize)
+        if (Used + n > StageSize)
             Flush();
-        Stage.append(p, n);
+        if (Used + n > Room)
+            Grow(Used + n);
+        std::memcpy(Stage.get() + Used, p, size_t(n));
+        Used += n;
+    }
+
+    // The buffer grows with what a save needs, so that a small list takes little.
+    void Grow(qsizetype need)
+    {
+        const qsizetype room = std::min(StageSize, std::max(need, 2 * Room));
+        std::unique_ptr<char[]> grown(new char[size_t(room)]);
+        if (Used > 0)
+            std::memcpy(grown.get(), Stage.get(), size_t(Used));
+        Stage = std::move(grown);
+        Room = room;
     }
 
     void Flush()
     {
-        Write(Stage.constData(), Stage.size());
-        Stage.resize(0);
+        Write(Stage.get(), Used);
+        Used = 0;
     }
 
     void Write(const char *p, qsizetype n)
@@ -285,7 +312,9 @@ private:
     }
 
     QSaveFile &File;
-    QByteArray Stage;
+    std::unique_ptr<char[]> Stage;
+    qsizetype Room = 0;
+    qsizetype Used = 0;
 };
 
 } // namespace
