@@ -2,6 +2,8 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# Extra settings for a build folder's first configure, e.g. -DTAVI_SANITIZE=ON.
+CMAKE_ARGS ?=
 
 .PHONY: all deps configure build run test clean
 
@@ -11,7 +13,7 @@ deps:
 	scripts/install-deps
 
 $(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS)
 
 configure: $(BUILD)/CMakeCache.txt
 
