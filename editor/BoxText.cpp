@@ -6,7 +6,12 @@
 QString BoxText::Show(const QByteArray &line, TLineEncoding encoding)
 {
     ShownLine = line;
-    ShownText = LineText::Decode(line, encoding);
+    // A character takes at most four bytes, so this start holds more than Limit
+    // characters whenever the line does.
+    ShownText = LineText::Decode(line.left(4 * Limit), encoding);
+    Cut = line.size() > 4 * Limit || ShownText.size() > Limit;
+    if (Cut)
+        ShownText.truncate(Limit);
     return ShownText;
 }
 

@@ -12,8 +12,15 @@
 
 class BoxText {
 public:
+    // The most characters a box shows, far more than any word or sentence. A
+    // longer line is shown cut, since laying it out whole would stall the window.
+    static constexpr qsizetype Limit = 128 * 1024;
+
     // Remembers line and returns the text to show for it.
     QString Show(const QByteArray &line, TLineEncoding encoding);
+    // True when the text Show returned is only the start of the line: the box must
+    // stay read-only, or the cut text could be stored in place of the line.
+    bool IsCut() const { return Cut; }
     // The line for text: the remembered line when text is what Show returned.
     // Call FirstUnstorable first: a character it names would be lost here.
     QByteArray Line(const QString &text, TLineEncoding encoding) const;
@@ -27,6 +34,7 @@ public:
 private:
     QByteArray ShownLine;
     QString ShownText;
+    bool Cut = false;
 };
 
 // Keeps an edit box to one line, whatever is typed, pasted or dropped into it: a

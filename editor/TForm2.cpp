@@ -48,7 +48,9 @@ void TForm2::FormCreate(QObject *)
 void TForm2::ShowEntry()
 {
     Edit1->setText(Edit1Text.Show(WordList->Get(Position), Encoding));
+    Edit1->setReadOnly(Edit1Text.IsCut());
     Edit2->setText(Edit2Text.Show(WordList->Get(Position + 1), Encoding));
+    Edit2->setReadOnly(Edit2Text.IsCut());
     SetCaption(Label1, QStringLiteral("第 ") + QString::number(EntryNumber + 1) + QStringLiteral(" 問"));
     SetCaption(Label2, QStringLiteral("全 ") + QString::number(WordList->Count() / 2) + QStringLiteral(" 問"));
 }
@@ -149,6 +151,9 @@ void TForm2::Button5Click(QObject *)
 {
     Edit1->setText(QString());
     Edit2->setText(QString());
+    // Empty boxes take a new entry, also where a cut line was shown.
+    Edit1->setReadOnly(false);
+    Edit2->setReadOnly(false);
 }
 
 void TForm2::Button6Click(QObject *)

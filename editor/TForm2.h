@@ -26,6 +26,8 @@ public:
     void Button6Click(QObject *Sender);
 
     friend class TestEditor;
+    friend class TestRandomUse;
+    friend class TestHostile;
 
 private:
     TOpenDialog OpenDialog1;

@@ -37,6 +37,8 @@ public:
 
     // Reads the engine's state and seeds its random source.
     friend class TestQuiz;
+    friend class TestRandomUse;
+    friend class TestHostile;
 
 private:
     TOpenDialog OpenDialog1;
