@@ -204,8 +204,8 @@ private slots:
         }
     }
 
-    // Every word-list fixture, the fuzzer's findings among them: read by the rules,
-    // written back with CR LF, read again unchanged.
+    // Every word-list fixture (an input the fuzzer trips on goes in as one): read
+    // by the rules, written back with CR LF, read again unchanged.
     void fixtures_data()
     {
         QTest::addColumn<QString>("path");
