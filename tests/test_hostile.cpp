@@ -579,7 +579,7 @@ void TestHostile::strangeHelpText_data()
 }
 
 // The about box refuses a help text it cannot show before reading it: a read of
-// 64 GB would end in running out of memory, not in this message.
+// gigabytes would take long and end in running out of memory, not in this message.
 void TestHostile::strangeHelpText()
 {
     QFETCH(QString, what);
@@ -588,7 +588,8 @@ void TestHostile::strangeHelpText()
     if (what == QLatin1String("huge")) {
         QFile f(help);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        QVERIFY(f.resize(qint64(64) << 30));
+        // Sparse, so it costs no disk; a file system that cannot hold 64 GB gets 4.
+        QVERIFY(f.resize(qint64(64) << 30) || f.resize(qint64(4) << 30));
     } else if (what == QLatin1String("fifo")) {
         QCOMPARE(::mkfifo(QFile::encodeName(help).constData(), 0600), 0);
     } else {
