@@ -6,6 +6,7 @@
 QString BoxText::Show(const QByteArray &line, TLineEncoding encoding)
 {
     ShownLine = line;
+    ShownEncoding = encoding;
     // A character takes at most four bytes, so this start holds more than Limit
     // characters whenever the line does.
     ShownText = LineText::Decode(line.left(4 * Limit), encoding);
@@ -17,12 +18,16 @@ QString BoxText::Show(const QByteArray &line, TLineEncoding encoding)
 
 QByteArray BoxText::Line(const QString &text, TLineEncoding encoding) const
 {
-    if (text == ShownText)
+    // The remembered line stands for the text only in the encoding it was shown in:
+    // a box keeps its text when the next list fails to show, and that list may be
+    // in the other encoding.
+    const bool sameList = encoding == ShownEncoding;
+    if (text == ShownText && sameList)
         return ShownLine;
     const QByteArray bytes = LineText::Encode(text, encoding);
     // A UTF-8 list's byte-order mark is not shown; a changed first line keeps it.
     static const QByteArray bom("\xEF\xBB\xBF");
-    if (encoding == TLineEncoding::Utf8 && ShownLine.startsWith(bom))
+    if (encoding == TLineEncoding::Utf8 && sameList && ShownLine.startsWith(bom))
         return bom + bytes;
     return bytes;
 }

@@ -21,7 +21,8 @@ public:
     // True when the text Show returned is only the start of the line: the box must
     // stay read-only, or the cut text could be stored in place of the line.
     bool IsCut() const { return Cut; }
-    // The line for text: the remembered line when text is what Show returned.
+    // The line for text: the remembered line when text is what Show returned in
+    // the same encoding.
     // Call FirstUnstorable first: a character it names would be lost here.
     QByteArray Line(const QString &text, TLineEncoding encoding) const;
 
@@ -34,6 +35,7 @@ public:
 private:
     QByteArray ShownLine;
     QString ShownText;
+    TLineEncoding ShownEncoding = TLineEncoding::Cp932;
     bool Cut = false;
 };
 

@@ -50,6 +50,14 @@ quint64 EnvNumber(const char *name, quint64 fallback)
     return ok ? value : fallback;
 }
 
+QByteArrayList LinesOf(const WordList &list)
+{
+    QByteArrayList lines;
+    for (int i = 0; i < list.Count(); ++i)
+        lines << list.Get(i);
+    return lines;
+}
+
 // A text cut short for a message.
 QString Short(const QString &text)
 {
@@ -194,6 +202,8 @@ private slots:
     void cleanupTestCase() { qInstallMessageHandler(QtTestHandler); }
     void randomUse_data();
     void randomUse();
+    // Faults random use found, replayed step by step.
+    void boxKeptFromAListInTheOtherEncoding();
 
 private:
     struct Action {
@@ -406,11 +416,7 @@ TModalResult TestRandomUse::ChooseAnswer(const TMessageBoxRequest &request)
 
 QByteArrayList TestRandomUse::Lines(Window w) const
 {
-    const ::WordList &list = w == Quiz ? *Q->WordList : *E->WordList;
-    QByteArrayList lines;
-    for (int i = 0; i < list.Count(); ++i)
-        lines << list.Get(i);
-    return lines;
+    return LinesOf(w == Quiz ? *Q->WordList : *E->WordList);
 }
 
 void TestRandomUse::randomUse_data()
@@ -699,6 +705,36 @@ QString TestRandomUse::CheckDisk(const Action &action)
             OpenChoices << saved;
     }
     return QString();
+}
+
+// A box keeps its text when the next list fails to show it. "追加" used to store
+// such a text as the line it was shown from, in that list's encoding: UTF-8 bytes
+// went into a code page 932 list and read back as "繧翫ｓ縺".
+void TestRandomUse::boxKeptFromAListInTheOtherEncoding()
+{
+    QTemporaryDir dir;
+    const QString utf8 = dir.filePath(QStringLiteral("utf8.dat"));
+    const QString oneLine = dir.filePath(QStringLiteral("one.dat"));
+    for (const auto &[path, bytes] : {std::pair{utf8, QByteArray("apple\nりんご\n")}, std::pair{oneLine, QByteArray("x")}}) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+    ScriptedDialogs seam;
+    TForm2 editor;
+    editor.FormCreate(&editor);
+    seam.Choose(utf8);
+    editor.Open1->trigger();
+    QCOMPARE(editor.Edit2->text(), QStringLiteral("りんご"));
+    // One line: Edit1 shows it, then the index error leaves Edit2 as it was.
+    seam.Choose(oneLine).Answer(TModalResult::Ok);
+    editor.Open1->trigger();
+    QCOMPARE(editor.Edit2->text(), QStringLiteral("りんご"));
+
+    seam.Answer(TModalResult::Yes);
+    QTest::mouseClick(editor.Button3, Qt::LeftButton);
+    QCOMPARE(LinesOf(*editor.WordList), (QByteArrayList{"x", Cp932::Encode(QStringLiteral("りんご")), "x"}));
+    QCOMPARE(seam.Errors, QStringList());
+    QCOMPARE(seam.Pending(), 0);
 }
 
 TAVI_TEST_MAIN(TestRandomUse)
