@@ -222,7 +222,7 @@ private:
     // The checks after a step; an empty text when all hold.
     QString Check(const Action &action);
     QString CheckBoxes(const Action &action) const;
-    QString CheckList(const Action &action, const QByteArrayList &expected) const;
+    QString CheckList(Window w, const QByteArrayList &expected) const;
     QString CheckDisk(const Action &action);
     QByteArrayList LoadedOr(const QByteArrayList &before, QString *loaded) const;
     TModalResult Confirmation(const QString &caption) const;
@@ -545,7 +545,7 @@ QString TestRandomUse::Check(const Action &action)
         quiz = Swapped(QuizBefore);
     }
     if (Lines(Quiz) != quiz)
-        return QStringLiteral("quiz list: ") + CheckList(action, quiz);
+        return QStringLiteral("quiz list: ") + CheckList(Quiz, quiz);
 
     // The editor's list.
     QByteArrayList editor = EditorBefore;
@@ -578,7 +578,7 @@ QString TestRandomUse::Check(const Action &action)
         }
     }
     if (Lines(Editor) != editor)
-        return QStringLiteral("editor list: ") + CheckList(action, editor);
+        return QStringLiteral("editor list: ") + CheckList(Editor, editor);
 
     return CheckDisk(action);
 }
@@ -626,9 +626,9 @@ QString TestRandomUse::CheckBoxes(const Action &action) const
     return QString();
 }
 
-QString TestRandomUse::CheckList(const Action &action, const QByteArrayList &expected) const
+QString TestRandomUse::CheckList(Window w, const QByteArrayList &expected) const
 {
-    const QByteArrayList actual = Lines(action.Where == Quiz ? Quiz : Editor);
+    const QByteArrayList actual = Lines(w);
     const auto show = [](const QByteArrayList &lines) {
         QStringList out;
         for (const QByteArray &l : lines)
