@@ -6,7 +6,10 @@
 #include "TestMain.h"
 #include "Windows.h"
 
+#include <QAction>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -25,6 +28,7 @@ private slots:
     void aboutBoxCentredFirstThenWhereLeft();
     void aboutBoxOkBringsTheQuizWindowForward();
     void aboutBoxMemoTakesEnter();
+    void editorSaveReachesTheQuizThroughAFile();
 
 private:
     void Start(const QByteArray *helpText);
@@ -203,6 +207,37 @@ void TestApp::aboutBoxMemoTakesEnter()
     QTest::keyClick(memo, Qt::Key_Return);
     QVERIFY(AboutBox->isVisible());
     QCOMPARE(memo->toPlainText(), QStringLiteral("ab\n"));
+}
+
+void TestApp::editorSaveReachesTheQuizThroughAFile()
+{
+    QByteArray help("help");
+    Start(&help);
+    QByteArray words;
+    for (int i = 0; i < 4; ++i)
+        words += "q" + QByteArray::number(i) + "\r\na" + QByteArray::number(i) + "\r\n";
+    QFile list(QStringLiteral("words.dat"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write(words);
+    list.close();
+    const QString path = QDir::current().filePath(QStringLiteral("words.dat"));
+    const QString saved = QDir::current().filePath(QStringLiteral("saved.dat"));
+
+    ScriptedDialogs seam;
+    seam.Choose(path).Answer(TModalResult::Yes).Choose(saved).Choose(saved);
+    EditorForm()->findChild<QAction *>(QStringLiteral("Open1"))->trigger();
+    EditorForm()->findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(QStringLiteral("新しい"));
+    EditorForm()->findChild<QLineEdit *>(QStringLiteral("Edit2"))->setText(QStringLiteral("new"));
+    EditorForm()->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+    EditorForm()->findChild<QPushButton *>(QStringLiteral("Button6"))->click();
+    QuizForm()->findChild<QPushButton *>(QStringLiteral("Yomikomi"))->click();
+    QVERIFY2(seam.Errors.isEmpty(), qPrintable(seam.Errors.join('\n')));
+    QCOMPARE(seam.Pending(), 0);
+    // The new entry stands first in the file, so the quiz asks it first.
+    QCOMPARE(QuizForm()->findChild<QLabel *>(QStringLiteral("Label6"))->text(), QStringLiteral("新しい"));
+    QFile out(saved);
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(out.readAll(), QByteArray("\x90\x56\x82\xb5\x82\xa2\r\nnew\r\n") + words);
 }
 
 TAVI_TEST_MAIN(TestApp)
