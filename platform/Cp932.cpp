@@ -173,8 +173,11 @@ QByteArray Cp932::Encode(const QString &text, bool *ok)
         }
         i = end + 1;
     }
+    // iconv also takes characters it stores as look-alikes (U+00A5 as '\\', U+2212
+    // as U+FF0D) or drops (tag characters): only a code that reads back as the
+    // same text holds it.
     if (ok)
-        *ok = good;
+        *ok = good && Decode(out) == text;
     return out;
 }
 

@@ -95,6 +95,14 @@ void TestPlatform::cp932Unencodable()
     QCOMPARE(Cp932::Encode(lone, &ok), QByteArray("a?b?"));
     QVERIFY(!ok);
     QCOMPARE(Cp932::FirstUnencodable(lone), QString(QChar(0xD83D)));
+    // Characters iconv would store as a look-alike or drop are refused too.
+    for (const QString &ch : {QStringLiteral("¥"), QStringLiteral("\u2212"), QString::fromUcs4(U"\U000E0041")}) {
+        Cp932::Encode(QStringLiteral("x") + ch, &ok);
+        QVERIFY2(!ok, qPrintable(ch));
+        QCOMPARE(Cp932::FirstUnencodable(QStringLiteral("本") + ch), ch);
+    }
+    // Their full-width forms are held.
+    QCOMPARE(Cp932::FirstUnencodable(QStringLiteral("￥－")), QString());
 }
 
 void TestPlatform::textsSubstitutePlainly_data()
