@@ -77,6 +77,7 @@ scenario_editor() {
   dlg=$(wait_dialog "$main" "$ed")
   choose_file "$dlg" "$TMP/list.dat"
   wait_window "Sorvik($TMP/list.dat)" >/dev/null
+  focus "$ed"
   click "$ed" $E_EDIT1
   type_text "new"
   click "$ed" $E_EDIT2

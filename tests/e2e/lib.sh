@@ -77,8 +77,16 @@ click() {
   xdotool mousemove --sync --window "$1" "$2" "$3" click 1
 }
 
+# focus WINDOW: gives it the keyboard and waits until the server says it has it,
+# so that keys typed next cannot reach the window before it is ready for them.
 focus() {
-  xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+  local i
+  for ((i = 0; i < 100; i++)); do
+    xdotool windowfocus "$1" 2>/dev/null || true
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.05
+  done
+  fail "window $1 did not take the focus"
 }
 
 # type_text TEXT: replaces the text of the focused box by TEXT.
