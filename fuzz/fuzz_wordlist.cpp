@@ -1,6 +1,7 @@
 // Arbitrary bytes as a word-list file: the lines must be what the reading rules
 // give, hold no NUL, CR or LF, and survive a save and a second load unchanged.
 #include "WordList.h"
+#include "ListRules.h"
 
 #include <QFile>
 #include <QList>
@@ -9,28 +10,6 @@
 #include <cstdlib>
 
 using Lines = QList<QByteArray>;
-
-// The reading rules step by step, without any cleverness.
-static Lines SplitByRules(QByteArray text)
-{
-    const qsizetype nul = text.indexOf('\0');
-    if (nul >= 0)
-        text.truncate(nul);
-    Lines lines;
-    qsizetype p = 0;
-    while (p < text.size()) {
-        qsizetype e = p;
-        while (e < text.size() && text[e] != '\r' && text[e] != '\n')
-            ++e;
-        lines.append(text.mid(p, e - p));
-        p = e;
-        if (p < text.size() && text[p] == '\r')
-            ++p;
-        if (p < text.size() && text[p] == '\n')
-            ++p;
-    }
-    return lines;
-}
 
 static Lines Content(const WordList &list)
 {

@@ -6,6 +6,7 @@
 #include "Application.h"
 #include "Forms.h"
 #include "ScriptedDialogs.h"
+#include "ListRules.h"
 #include "TAboutBox.h"
 #include "TForm1.h"
 #include "TForm2.h"
@@ -43,36 +44,6 @@ QString OpenFailure(const QString &path)
 QString CreateFailure(const QString &path)
 {
     return QStringLiteral("app|ﾌｧｲﾙ ") + path + QStringLiteral(" を作成できません.|Tavi|Ok|Stop");
-}
-
-QByteArray Join(const QByteArrayList &lines)
-{
-    QByteArray out;
-    for (const QByteArray &line : lines)
-        out += line + "\r\n";
-    return out;
-}
-
-// The reading rules, step by step.
-QByteArrayList Split(QByteArray text)
-{
-    const qsizetype nul = text.indexOf('\0');
-    if (nul >= 0)
-        text.truncate(nul);
-    QByteArrayList lines;
-    qsizetype p = 0;
-    while (p < text.size()) {
-        qsizetype e = p;
-        while (e < text.size() && text[e] != '\r' && text[e] != '\n')
-            ++e;
-        lines << text.mid(p, e - p);
-        p = e;
-        if (p < text.size() && text[p] == '\r')
-            ++p;
-        if (p < text.size() && text[p] == '\n')
-            ++p;
-    }
-    return lines;
 }
 
 // Four entries, enough for a question, in code page 932.
@@ -356,7 +327,7 @@ void TestHostile::oddBytes()
     Load(window, path, !report.isEmpty());
     QCOMPARE(Boxes(), report.isEmpty() ? QStringList() : QStringList{report});
     QCOMPARE(Win(window)->windowTitle(), caption.arg(path));
-    const QByteArrayList lines = Split(bytes);
+    const QByteArrayList lines = SplitByRules(bytes);
     QCOMPARE(Lines(window), lines);
     if (bytes.startsWith("\xff\xfe"))
         QCOMPARE(lines, QByteArrayList{"\xff\xfe" "a"});
@@ -375,7 +346,7 @@ void TestHostile::oddBytes()
     if (!lines.isEmpty())
         D->Choose(copy);
     Save(window);
-    QCOMPARE(ReadAll(copy), lines.isEmpty() ? QByteArray("<unreadable>") : Join(lines));
+    QCOMPARE(ReadAll(copy), lines.isEmpty() ? QByteArray("<unreadable>") : JoinLines(lines));
     QCOMPARE(ReadAll(path), bytes);
 }
 
@@ -403,7 +374,7 @@ void TestHostile::notARegularFile()
         path = Dir->filePath(QStringLiteral("folder.dat"));
         QVERIFY(QDir().mkdir(path));
     }
-    const QString good = Write(QStringLiteral("good.dat"), Join(GoodLines));
+    const QString good = Write(QStringLiteral("good.dat"), JoinLines(GoodLines));
     Load(window, good);
     const QString title = Win(window)->windowTitle();
 
@@ -432,7 +403,7 @@ void TestHostile::pathNotUtf8()
 {
     QFETCH(int, window);
     const QByteArray raw = QFile::encodeName(Dir->path()) + "/list-\xff\xfe\x82.dat";
-    const QByteArray original = Join(GoodLines);
+    const QByteArray original = JoinLines(GoodLines);
     {
         const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         QVERIFY(fd >= 0);
@@ -450,7 +421,7 @@ void TestHostile::pathNotUtf8()
     QCOMPARE(Lines(window), reachable ? GoodLines : QByteArrayList());
 
     // Save a list of its own under that name.
-    const QByteArray otherBytes = Join({"q0", "a0", "q1", "a1", "q2", "a2", "q3", "a3"});
+    const QByteArray otherBytes = JoinLines({"q0", "a0", "q1", "a1", "q2", "a2", "q3", "a3"});
     const QString other = Write(QStringLiteral("other.dat"), otherBytes);
     D->ClearRecord();
     Load(window, other);
@@ -485,7 +456,7 @@ void TestHostile::awkwardNames()
     QFETCH(int, window);
     QFETCH(QString, name);
     QVERIFY(QDir(Dir->path()).mkdir(name + QStringLiteral(" folder")));
-    const QString path = Write(name + QStringLiteral(" folder/") + name, Join(GoodLines));
+    const QString path = Write(name + QStringLiteral(" folder/") + name, JoinLines(GoodLines));
     Load(window, path);
     QCOMPARE(Boxes(), QStringList());
     QCOMPARE(Win(window)->windowTitle(), QStringLiteral("Sorvik(") + path + QLatin1Char(')'));
@@ -501,7 +472,7 @@ void TestHostile::awkwardNames()
     D->Choose(copy);
     Save(window);
     QCOMPARE(Boxes(), QStringList());
-    QCOMPARE(ReadAll(copy), Join(GoodLines));
+    QCOMPARE(ReadAll(copy), JoinLines(GoodLines));
     QCOMPARE(Win(window)->windowTitle(), QStringLiteral("Sorvik(") + copy + QLatin1Char(')'));
 
     const QString nowhere = Dir->filePath(name + QStringLiteral(" nowhere/") + name);
@@ -536,7 +507,7 @@ void TestHostile::saveFails()
     QFETCH(int, window);
     QFETCH(QString, target);
     QFETCH(bool, fullDisk);
-    const QString good = Write(QStringLiteral("good.dat"), Join(GoodLines));
+    const QString good = Write(QStringLiteral("good.dat"), JoinLines(GoodLines));
     Write(QStringLiteral("existing.dat"), "old\r\nbytes\r\n");
     Write(QStringLiteral("plain.dat"), "plain\r\n");
     QVERIFY(QDir(Dir->path()).mkdir(QStringLiteral("folder")));

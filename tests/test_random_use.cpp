@@ -16,6 +16,7 @@
 #include "Forms.h"
 #include "LineText.h"
 #include "ScriptedDialogs.h"
+#include "ListRules.h"
 #include "TAboutBox.h"
 #include "TForm1.h"
 #include "TForm2.h"
@@ -62,36 +63,6 @@ QByteArrayList LinesOf(const WordList &list)
 QString Short(const QString &text)
 {
     return text.size() <= 60 ? text : text.left(60) + QStringLiteral("... (%1 characters)").arg(text.size());
-}
-
-QByteArray Join(const QByteArrayList &lines)
-{
-    QByteArray out;
-    for (const QByteArray &line : lines)
-        out += line + "\r\n";
-    return out;
-}
-
-// The reading rules, step by step.
-QByteArrayList Split(QByteArray text)
-{
-    const qsizetype nul = text.indexOf('\0');
-    if (nul >= 0)
-        text.truncate(nul);
-    QByteArrayList lines;
-    qsizetype p = 0;
-    while (p < text.size()) {
-        qsizetype e = p;
-        while (e < text.size() && text[e] != '\r' && text[e] != '\n')
-            ++e;
-        lines << text.mid(p, e - p);
-        p = e;
-        if (p < text.size() && text[p] == '\r')
-            ++p;
-        if (p < text.size() && text[p] == '\n')
-            ++p;
-    }
-    return lines;
 }
 
 // The list edits the quiz makes, written plainly.
@@ -266,7 +237,7 @@ void TestRandomUse::MakeFixtures()
                                     {"rule", "№１"},    {"whale", "鯨"}, {"minus", "−"},       {"wave", "〜"}};
     for (const auto &w : words)
         good << QByteArray(w[0]) << Cp932::Encode(QString::fromUtf8(w[1]));
-    write(QStringLiteral("good.dat"), Join(good));
+    write(QStringLiteral("good.dat"), JoinLines(good));
     // Duplicate codes, bytes without a character, half-width katakana, blanks.
     const QByteArray oddities = ReadAll(QStringLiteral(TAVI_TEST_DATA "/rb_cp932_oddities.dat"));
     if (oddities.isEmpty())
@@ -275,13 +246,13 @@ void TestRandomUse::MakeFixtures()
     write(QStringLiteral("utf8.dat"), "\xEF\xBB\xBF" "apple\nりんご\nbook\n本\ncat\n猫\ndog\n犬\negg\n卵\n");
     write(QStringLiteral("empty.dat"), QByteArray());
     for (int n = 1; n <= 7; ++n)
-        write(QStringLiteral("lines%1.dat").arg(n), Join(good.mid(0, n)));
-    write(QStringLiteral("odd.dat"), Join(good.mid(0, 11)));
+        write(QStringLiteral("lines%1.dat").arg(n), JoinLines(good.mid(0, n)));
+    write(QStringLiteral("odd.dat"), JoinLines(good.mid(0, 11)));
     // One line longer than the editor's box shows, one shorter, among entries.
     QByteArrayList longLines = good.mid(0, 10);
     longLines[2] = QByteArray(BoxText::Limit + 9000, 'L');
     longLines[5] = QByteArray(40000, 'l');
-    write(QStringLiteral("long.dat"), Join(longLines) + "no line end");
+    write(QStringLiteral("long.dat"), JoinLines(longLines) + "no line end");
     if (!QDir(Dir->path()).mkdir(QStringLiteral("folder")))
         qFatal("cannot make a folder in %s", qPrintable(Dir->path()));
     OpenChoices << Dir->filePath(QStringLiteral("folder")) << Dir->filePath(QStringLiteral("missing.dat"));
@@ -663,7 +634,7 @@ QByteArrayList TestRandomUse::LoadedOr(const QByteArrayList &before, QString *lo
     }
     if (loaded->isEmpty())
         return before;
-    return Split(Disk.value(*loaded));
+    return SplitByRules(Disk.value(*loaded));
 }
 
 // Only a save answered with a path writes, and what it writes is the list.
@@ -697,7 +668,7 @@ QString TestRandomUse::CheckDisk(const Action &action)
 
     if (!saved.isEmpty() && !failed) {
         const QByteArray bytes = ReadAll(saved);
-        if (bytes != Join(Lines(action.Where == Quiz ? Quiz : Editor)))
+        if (bytes != JoinLines(Lines(action.Where == Quiz ? Quiz : Editor)))
             return QStringLiteral("the saved file %1 is not the list").arg(saved);
         Disk.insert(saved, bytes);
         States.insert(saved, now.value(saved));

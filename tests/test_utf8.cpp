@@ -2,6 +2,7 @@
 // every byte is kept as read, in both windows.
 #include "LineText.h"
 #include "ScriptedDialogs.h"
+#include "ListRules.h"
 #include "TForm1.h"
 #include "TForm2.h"
 #include "TestMain.h"
@@ -20,14 +21,6 @@ const QByteArray Bom("\xEF\xBB\xBF");
 
 QByteArray Utf8(const char *text) { return QByteArray(text); }
 QByteArray Sjis(const char *text) { return LineText::Encode(QString::fromUtf8(text), TLineEncoding::Cp932); }
-
-QByteArray Join(const QByteArrayList &lines)
-{
-    QByteArray out;
-    for (const QByteArray &l : lines)
-        out += l + "\r\n";
-    return out;
-}
 
 // Eight lines: four entries, enough for one question.
 QByteArrayList Entries(QByteArray (*encode)(const char *))
@@ -92,15 +85,15 @@ void TestUtf8::decision_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("utf8");
-    QTest::newRow("Shift-JIS kanji") << Join({Sjis("漢字"), Sjis("かんじ")}) << false;
-    QTest::newRow("Shift-JIS kana") << Join({Sjis("ひらがな"), Sjis("カタカナ")}) << false;
-    QTest::newRow("Shift-JIS half-width katakana") << Join({Sjis("ｶﾀｶﾅ"), QByteArray("kana")}) << false;
-    QTest::newRow("UTF-8 Japanese") << Join({Utf8("漢字"), Utf8("かんじ")}) << true;
-    QTest::newRow("UTF-8 with byte-order mark") << Join({Bom + Utf8("漢字"), Utf8("kanji")}) << true;
+    QTest::newRow("Shift-JIS kanji") << JoinLines({Sjis("漢字"), Sjis("かんじ")}) << false;
+    QTest::newRow("Shift-JIS kana") << JoinLines({Sjis("ひらがな"), Sjis("カタカナ")}) << false;
+    QTest::newRow("Shift-JIS half-width katakana") << JoinLines({Sjis("ｶﾀｶﾅ"), QByteArray("kana")}) << false;
+    QTest::newRow("UTF-8 Japanese") << JoinLines({Utf8("漢字"), Utf8("かんじ")}) << true;
+    QTest::newRow("UTF-8 with byte-order mark") << JoinLines({Bom + Utf8("漢字"), Utf8("kanji")}) << true;
     QTest::newRow("byte-order mark alone") << Bom << true;
-    QTest::newRow("ASCII") << Join({"apple", "ringo"}) << false;
+    QTest::newRow("ASCII") << JoinLines({"apple", "ringo"}) << false;
     QTest::newRow("empty") << QByteArray() << false;
-    QTest::newRow("UTF-8 with one stray byte") << Join({Utf8("漢字"), QByteArray("\x80")}) << false;
+    QTest::newRow("UTF-8 with one stray byte") << JoinLines({Utf8("漢字"), QByteArray("\x80")}) << false;
     QTest::newRow("UTF-8 cut in a character") << Utf8("漢字").chopped(1) << false;
     QTest::newRow("overlong form") << QByteArray("a\xC0\x80") << false;
     QTest::newRow("surrogate half") << QByteArray("\xED\xA0\x80") << false;
@@ -128,9 +121,9 @@ void TestUtf8::decision()
 void TestUtf8::quizShowsEitherEncoding_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("Shift-JIS") << Join(Entries(Sjis));
-    QTest::newRow("UTF-8") << Join(Entries(Utf8));
-    QTest::newRow("UTF-8 with byte-order mark") << Bom + Join(Entries(Utf8));
+    QTest::newRow("Shift-JIS") << JoinLines(Entries(Sjis));
+    QTest::newRow("UTF-8") << JoinLines(Entries(Utf8));
+    QTest::newRow("UTF-8 with byte-order mark") << Bom + JoinLines(Entries(Utf8));
 }
 
 void TestUtf8::quizShowsEitherEncoding()
@@ -168,7 +161,7 @@ void TestUtf8::quizRoundTripKeepsBytes()
         lines[0] = Bom + lines[0];
     TForm1 form;
     form.FormCreate(&form);
-    Seam->Choose(Write(Join(lines)));
+    Seam->Choose(Write(JoinLines(lines)));
     form.findChild<QPushButton *>(QStringLiteral("Yomikomi"))->click();
     Seam->Answer(TModalResult::Yes);
     form.findChild<QPushButton *>(QStringLiteral("Sakujo"))->click(); // entry 0 to the end
@@ -177,7 +170,7 @@ void TestUtf8::quizRoundTripKeepsBytes()
     Seam->Choose(out);
     form.findChild<QPushButton *>(QStringLiteral("Hozon"))->click();
     const QByteArrayList expected{lines[3], lines[2], lines[5], lines[4], lines[7], lines[6], lines[1], lines[0]};
-    QCOMPARE(Read(out), Join(expected));
+    QCOMPARE(Read(out), JoinLines(expected));
 }
 
 void TestUtf8::editorShowsAndStoresInTheListsEncoding_data()
@@ -194,7 +187,7 @@ void TestUtf8::editorShowsAndStoresInTheListsEncoding()
     const QByteArrayList lines{encode("本"), encode("book"), encode("猫"), encode("cat")};
     TForm2 form;
     form.FormCreate(&form);
-    Seam->Choose(Write(Join(lines)));
+    Seam->Choose(Write(JoinLines(lines)));
     form.findChild<QAction *>(QStringLiteral("Open1"))->trigger();
     auto *edit1 = form.findChild<QLineEdit *>(QStringLiteral("Edit1"));
     auto *edit2 = form.findChild<QLineEdit *>(QStringLiteral("Edit2"));
@@ -211,7 +204,7 @@ void TestUtf8::editorShowsAndStoresInTheListsEncoding()
     const QString out = Dir->filePath(QStringLiteral("out.dat"));
     Seam->Choose(out);
     form.findChild<QPushButton *>(QStringLiteral("Button6"))->click();
-    QCOMPARE(Read(out), Join(QByteArrayList{encode("辞書"), encode("word")} + lines));
+    QCOMPARE(Read(out), JoinLines(QByteArrayList{encode("辞書"), encode("word")} + lines));
 }
 
 void TestUtf8::editorUntouchedEntryKeepsBytes()
@@ -221,7 +214,7 @@ void TestUtf8::editorUntouchedEntryKeepsBytes()
     const QByteArrayList lines{Bom + Utf8("本"), Utf8("book"), Utf8("猫"), Utf8("cat")};
     TForm2 form;
     form.FormCreate(&form);
-    Seam->Choose(Write(Join(lines)));
+    Seam->Choose(Write(JoinLines(lines)));
     form.findChild<QAction *>(QStringLiteral("Open1"))->trigger();
     auto *edit1 = form.findChild<QLineEdit *>(QStringLiteral("Edit1"));
     QCOMPARE(edit1->text(), QStringLiteral("本"));
@@ -233,7 +226,7 @@ void TestUtf8::editorUntouchedEntryKeepsBytes()
     const QString out = Dir->filePath(QStringLiteral("out.dat"));
     Seam->Choose(out);
     form.findChild<QPushButton *>(QStringLiteral("Button6"))->click();
-    QCOMPARE(Read(out), Join({Bom + Utf8("書物"), Utf8("book"), Utf8("猫"), Utf8("cat")}));
+    QCOMPARE(Read(out), JoinLines({Bom + Utf8("書物"), Utf8("book"), Utf8("猫"), Utf8("cat")}));
 }
 
 TAVI_TEST_MAIN(TestUtf8)

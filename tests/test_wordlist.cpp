@@ -2,6 +2,7 @@
 
 #include "Cp932.h"
 #include "Exceptions.h"
+#include "ListRules.h"
 #include "WordList.h"
 
 #include <QDir>
@@ -43,37 +44,6 @@ Lines Content(const WordList &list)
     Lines lines;
     for (int i = 0; i < list.Count(); ++i)
         lines.append(list.Get(i));
-    return lines;
-}
-
-// The file SaveToFile writes for lines.
-QByteArray Joined(const Lines &lines)
-{
-    QByteArray bytes;
-    for (const QByteArray &l : lines)
-        bytes += l + "\r\n";
-    return bytes;
-}
-
-// The reading rules step by step, without any cleverness: what the loader must match.
-Lines SplitByRules(QByteArray text)
-{
-    const qsizetype nul = text.indexOf('\0');
-    if (nul >= 0)
-        text.truncate(nul);
-    Lines lines;
-    qsizetype p = 0;
-    while (p < text.size()) {
-        qsizetype e = p;
-        while (e < text.size() && text[e] != '\r' && text[e] != '\n')
-            ++e;
-        lines.append(text.mid(p, e - p));
-        p = e;
-        if (p < text.size() && text[p] == '\r')
-            ++p;
-        if (p < text.size() && text[p] == '\n')
-            ++p;
-    }
     return lines;
 }
 
@@ -126,7 +96,7 @@ class TestWordList : public QObject {
     // lines that still live in the file's bytes.
     void Fill(WordList &list, const Lines &lines)
     {
-        WriteBytes(Path(QStringLiteral("fill.dat")), Joined(lines));
+        WriteBytes(Path(QStringLiteral("fill.dat")), JoinLines(lines));
         list.LoadFromFile(Path(QStringLiteral("fill.dat")));
         QCOMPARE(Content(list), lines);
     }
@@ -198,7 +168,7 @@ private slots:
                 QFAIL(qPrintable(QStringLiteral("bytes %1").arg(QString::fromLatin1(bytes.toHex()))));
             if (round % 50 == 0) {
                 list.SaveToFile(Path(QStringLiteral("saved.dat")));
-                if (ReadBytes(Path(QStringLiteral("saved.dat"))) != Joined(expected))
+                if (ReadBytes(Path(QStringLiteral("saved.dat"))) != JoinLines(expected))
                     QFAIL(qPrintable(QStringLiteral("saving bytes %1").arg(QString::fromLatin1(bytes.toHex()))));
             }
         }
@@ -223,7 +193,7 @@ private slots:
         const Lines lines = SplitByRules(bytes);
         QCOMPARE(Content(list), lines);
         list.SaveToFile(Path(QStringLiteral("saved.dat")));
-        QCOMPARE(ReadBytes(Path(QStringLiteral("saved.dat"))), Joined(lines));
+        QCOMPARE(ReadBytes(Path(QStringLiteral("saved.dat"))), JoinLines(lines));
         WordList again;
         again.LoadFromFile(Path(QStringLiteral("saved.dat")));
         QCOMPARE(Content(again), lines);
@@ -407,7 +377,7 @@ private slots:
             if (sinceReload == 20 || sinceReload == 100 || sinceReload == 400 || sinceReload == 999) {
                 QCOMPARE(Content(list), model);
                 list.SaveToFile(Path(QStringLiteral("saved.dat")));
-                QCOMPARE(ReadBytes(Path(QStringLiteral("saved.dat"))), Joined(model));
+                QCOMPARE(ReadBytes(Path(QStringLiteral("saved.dat"))), JoinLines(model));
             }
             if (sinceReload == 999)
                 reload();
