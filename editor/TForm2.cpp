@@ -108,15 +108,8 @@ void TForm2::Button1Click(QObject *)
 void TForm2::Button3Click(QObject *)
 {
     if (WordList->Count() != 0) {
-        // A character the file cannot hold is refused before anything changes, and
-        // the typed text stays for the learner to mend.
-        QString bad = BoxText::FirstUnstorable(Edit1->text(), Encoding);
-        if (bad.isEmpty())
-            bad = BoxText::FirstUnstorable(Edit2->text(), Encoding);
-        if (!bad.isEmpty()) {
-            MessageDlg(this, BoxText::UnstorableMessage(bad), QStringLiteral("追加"), TMsgButtons::Ok);
+        if (RefusedUnstorable(QStringLiteral("追加")))
             return;
-        }
         if (MessageDlg(this, Edit1->text() + QStringLiteral("を追加します。"), QStringLiteral("追加"),
                        TMsgButtons::YesNoCancel) == TModalResult::Yes) {
             Position = 0;
@@ -131,13 +124,8 @@ void TForm2::Button3Click(QObject *)
 void TForm2::Button4Click(QObject *)
 {
     if (WordList->Count() != 0) {
-        QString bad = BoxText::FirstUnstorable(Edit1->text(), Encoding);
-        if (bad.isEmpty())
-            bad = BoxText::FirstUnstorable(Edit2->text(), Encoding);
-        if (!bad.isEmpty()) {
-            MessageDlg(this, BoxText::UnstorableMessage(bad), QStringLiteral("変更"), TMsgButtons::Ok);
+        if (RefusedUnstorable(QStringLiteral("変更")))
             return;
-        }
         if (MessageDlg(this, Edit1->text() + QStringLiteral("に変更します。"), QStringLiteral("変更"),
                        TMsgButtons::YesNoCancel) == TModalResult::Yes) {
             WordList->Put(Position, Edit1Text.Line(Edit1->text(), Encoding));
@@ -145,6 +133,19 @@ void TForm2::Button4Click(QObject *)
         }
     }
     ShowEntry();
+}
+
+// A character the file cannot hold is refused before anything changes, and the
+// typed text stays for the learner to mend: true when a box named one.
+bool TForm2::RefusedUnstorable(const QString &caption)
+{
+    QString bad = BoxText::FirstUnstorable(Edit1->text(), Encoding);
+    if (bad.isEmpty())
+        bad = BoxText::FirstUnstorable(Edit2->text(), Encoding);
+    if (bad.isEmpty())
+        return false;
+    MessageDlg(this, BoxText::UnstorableMessage(bad), caption, TMsgButtons::Ok);
+    return true;
 }
 
 void TForm2::Button5Click(QObject *)

@@ -45,4 +45,5 @@ private:
     TLineEncoding Encoding = TLineEncoding::Cp932;
 
     void ShowEntry();
+    bool RefusedUnstorable(const QString &caption);
 };
