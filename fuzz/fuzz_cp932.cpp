@@ -1,8 +1,9 @@
 // Code page 932 both ways. Bytes: Decode then Encode gives the bytes back, except
 // that a duplicate code (ED 40 and FA 5C are one character) may come back as its
 // twin, which decodes to the same character; the decoded text is always storable.
-// Arbitrary UTF-16: Encode never fails hard, agrees with FirstUnencodable, and a
-// text it calls storable (without the byte stand-ins) decodes back as stored.
+// Arbitrary UTF-16: Encode agrees with FirstUnencodable, a text it calls storable
+// decodes back exactly (the JIS characters in the code page's form), and the text
+// before a character it refuses does.
 #include "Cp932.h"
 
 #include <QByteArray>
@@ -69,25 +70,17 @@ static void Bytes(const QByteArray &bytes)
     Require(at == bytes.size(), "the characters do not cover the bytes");
 }
 
-// What the code page keeps of a text: a few characters are stored under the code
-// of their look-alike (as Windows does), and the invisible tag characters
-// (U+E0000..U+E007F) are dropped.
+// What the code page gives back of a storable text: the JIS characters Linux
+// input methods type come back in the code page's form of the same character.
 static QString Stored(const QString &text)
 {
-    static const QHash<char16_t, char16_t> lookAlike = {
-        {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00A5, 0x005C}, {0x00AC, 0xFFE2}, {0x2014, 0x2015},
-        {0x2016, 0x2225}, {0x203E, 0x007E}, {0x2212, 0xFF0D}, {0x301C, 0xFF5E},
+    static const QHash<char16_t, char16_t> jis = {
+        {0x301C, 0xFF5E}, {0x2016, 0x2225}, {0x2212, 0xFF0D}, {0x00A2, 0xFFE0},
+        {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}, {0x2014, 0x2015},
     };
-    QString out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c == 0xDB40 && i + 1 < text.size() && text.at(i + 1).unicode() >= 0xDC00 &&
-            text.at(i + 1).unicode() <= 0xDC7F) {
-            ++i;
-            continue;
-        }
-        out += QChar(lookAlike.value(c, c));
-    }
+    QString out = text;
+    for (QChar &c : out)
+        c = QChar(jis.value(c.unicode(), c.unicode()));
     return out;
 }
 
@@ -95,13 +88,17 @@ static void Utf16(const QString &text)
 {
     bool ok = false;
     const QByteArray bytes = Cp932::Encode(text, &ok);
-    Require(ok == Cp932::FirstUnencodable(text).isEmpty(), "Encode and FirstUnencodable disagree");
-    if (!ok)
+    const QString bad = Cp932::FirstUnencodable(text);
+    Require(ok == bad.isEmpty(), "Encode and FirstUnencodable disagree");
+    if (ok) {
+        Require(Cp932::Decode(bytes) == Stored(text), "a storable text does not come back");
         return;
-    for (const QChar c : text)
-        if (Cp932::IsByteEscape(c.unicode()))
-            return; // a stand-in next to a character may join it into another code
-    Require(Cp932::Decode(bytes) == Stored(text), "a storable text does not come back");
+    }
+    // The character named is one of the text's, and everything before it comes back.
+    const qsizetype at = text.indexOf(bad);
+    Require(at >= 0, "FirstUnencodable names a character the text does not hold");
+    Require(Cp932::Decode(Cp932::Encode(text.left(at))) == Stored(text.left(at)),
+            "the text before the character named does not come back");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

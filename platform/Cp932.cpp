@@ -91,11 +91,11 @@ const QHash<QString, QList<QByteArray>> &Duplicates()
 // start with a byte that stray pairs with, which would read as another character;
 // ch was read from one of its codes that does not, so a character with duplicates
 // takes that one.
-QByteArray CodeAfterStray(char stray, const QString &ch, bool *ok)
+QByteArray CodeAfterStray(char stray, const QString &ch)
 {
     const QString expected = QChar(char16_t(0xF700 + static_cast<unsigned char>(stray))) + ch;
-    const QByteArray code = Cp932::Encode(ch, ok);
-    if (!*ok || Cp932::Decode(QByteArray(1, stray) + code) == expected)
+    const QByteArray code = Cp932::Encode(ch);
+    if (Cp932::Decode(QByteArray(1, stray) + code) == expected)
         return code;
     for (const QByteArray &twin : Duplicates().value(ch))
         if (Cp932::Decode(QByteArray(1, stray) + twin) == expected)
@@ -127,23 +127,24 @@ QString Cp932::Decode(const QByteArray &bytes)
     return text;
 }
 
-QByteArray Cp932::Encode(const QString &text, bool *ok)
+namespace {
+
+// The bytes for text: each character in its code ('?' where it has none), each
+// stand-in as its byte. Whether they read back as the text is checked apart.
+QByteArray EncodeBytes(const QString &text)
 {
-    bool good = true;
     QByteArray out;
     out.reserve(text.size() * 2);
     qsizetype i = 0;
     while (i < text.size()) {
         qsizetype end = i;
-        while (end < text.size() && !IsByteEscape(text.at(end).unicode()) && !LoneSurrogate(text, end))
+        while (end < text.size() && !Cp932::IsByteEscape(text.at(end).unicode()) && !LoneSurrogate(text, end))
             ++end;
-        if (end > i && i > 0 && IsByteEscape(text.at(i - 1).unicode())) {
+        if (end > i && i > 0 && Cp932::IsByteEscape(text.at(i - 1).unicode())) {
             // The character after a kept byte goes alone, in a code the byte cannot
-            // pair with.
+            // pair with where it has one.
             const qsizetype len = text.at(i).isHighSurrogate() ? 2 : 1;
-            bool one = true;
-            out += CodeAfterStray(out.back(), text.mid(i, len), &one);
-            good = good && one;
+            out += CodeAfterStray(out.back(), text.mid(i, len));
             i += len;
         }
         if (end > i) {
@@ -155,7 +156,6 @@ QByteArray Cp932::Encode(const QString &text, bool *ok)
                 p += used;
                 left -= used;
                 if (left > 0) {
-                    good = false;
                     out.append('?');
                     // Skip the whole UTF-8 sequence of the refused character.
                     do {
@@ -165,33 +165,69 @@ QByteArray Cp932::Encode(const QString &text, bool *ok)
                 }
             }
         }
-        if (end < text.size() && IsByteEscape(text.at(end).unicode())) {
+        if (end < text.size() && Cp932::IsByteEscape(text.at(end).unicode()))
             out.append(static_cast<char>(text.at(end).unicode() - 0xF700));
-        } else if (end < text.size()) {
-            good = false;
+        else if (end < text.size())
             out.append('?');
-        }
         i = end + 1;
     }
-    // iconv also takes characters it stores as look-alikes (U+00A5 as '\\', U+2212
-    // as U+FF0D) or drops (tag characters): only a code that reads back as the
-    // same text holds it.
+    return out;
+}
+
+// Where the bytes for text stop reading back as text in the code page's forms: the
+// index of the first character that comes back as something else (or not at all),
+// or -1. The whole result is decoded, so a kept byte that pairs with the next
+// character, a character iconv stores as a look-alike (U+00A5 as '\\') or drops
+// (tag characters) and a character with no code are all caught.
+qsizetype FirstMismatch(const QString &text, const QByteArray &bytes)
+{
+    const QString back = Cp932::Decode(bytes);
+    const QString expected = Cp932::StoredForm(text);
+    qsizetype i = 0;
+    const qsizetype common = qMin(back.size(), expected.size());
+    while (i < common && back.at(i) == expected.at(i))
+        ++i;
+    if (i == common && back.size() == expected.size())
+        return -1;
+    i = qMin(i, text.size() - 1);
+    if (i > 0 && text.at(i).isLowSurrogate() && text.at(i - 1).isHighSurrogate())
+        --i;
+    return i;
+}
+
+} // namespace
+
+QString Cp932::StoredForm(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        switch (c.unicode()) {
+        case 0x301C: c = QChar(0xFF5E); break; // WAVE DASH, 81 60
+        case 0x2016: c = QChar(0x2225); break; // DOUBLE VERTICAL LINE, 81 61
+        case 0x2212: c = QChar(0xFF0D); break; // MINUS SIGN, 81 7C
+        case 0x00A2: c = QChar(0xFFE0); break; // CENT SIGN, 81 91
+        case 0x00A3: c = QChar(0xFFE1); break; // POUND SIGN, 81 92
+        case 0x00AC: c = QChar(0xFFE2); break; // NOT SIGN, 81 CA
+        case 0x2014: c = QChar(0x2015); break; // EM DASH, 81 5C
+        default: break;
+        }
+    }
+    return out;
+}
+
+QByteArray Cp932::Encode(const QString &text, bool *ok)
+{
+    QByteArray out = EncodeBytes(text);
     if (ok)
-        *ok = good && Decode(out) == text;
+        *ok = FirstMismatch(text, out) < 0;
     return out;
 }
 
 QString Cp932::FirstUnencodable(const QString &text)
 {
-    for (qsizetype i = 0; i < text.size();) {
-        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        const qsizetype len = pair ? 2 : 1;
-        const QString ch = text.mid(i, len);
-        bool ok = true;
-        Encode(ch, &ok);
-        if (!ok)
-            return ch;
-        i += len;
-    }
-    return QString();
+    const qsizetype i = FirstMismatch(text, EncodeBytes(text));
+    if (i < 0)
+        return QString();
+    const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+    return text.mid(i, pair ? 2 : 1);
 }

@@ -63,13 +63,30 @@ QString LineText::FirstUnencodable(const QString &text, TLineEncoding encoding)
 {
     if (encoding == TLineEncoding::Cp932)
         return Cp932::FirstUnencodable(text);
-    // UTF-8 holds every character; only a lone surrogate half has no code.
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            return QString(c);
-    }
-    return QString();
+    const QString back = Decode(text.toUtf8(), encoding);
+    qsizetype i = 0;
+    const qsizetype common = qMin(back.size(), text.size());
+    while (i < common && back.at(i) == text.at(i))
+        ++i;
+    if (i == common && back.size() == text.size())
+        return QString();
+    i = qMin(i, text.size() - 1);
+    if (i > 0 && text.at(i).isLowSurrogate() && text.at(i - 1).isHighSurrogate())
+        --i;
+    const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+    return text.mid(i, pair ? 2 : 1);
+}
+
+QString LineText::ShownStart(const QString &text)
+{
+    if (text.size() <= ShownLimit)
+        return text;
+    const bool splitPair = text.at(ShownLimit - 1).isHighSurrogate() && text.at(ShownLimit).isLowSurrogate();
+    return text.left(splitPair ? ShownLimit - 1 : ShownLimit);
+}
+
+QString LineText::DecodeShownStart(const QByteArray &line, TLineEncoding encoding)
+{
+    // A character takes at most four bytes.
+    return ShownStart(Decode(line.left(4 * ShownLimit), encoding));
 }

@@ -17,11 +17,23 @@ bool IsUtf8Text(const char *data, qsizetype size);
 // The text a line shows. A UTF-8 byte-order mark at the start is not drawn.
 QString Decode(const QByteArray &line, TLineEncoding encoding);
 
-// The bytes for typed text. *ok (when given) is false when a character has no
-// code in the encoding (it is written as '?').
+// The bytes for typed text. *ok (when given) is false when they would not read
+// back (through Decode) as the text: see FirstUnencodable.
 QByteArray Encode(const QString &text, TLineEncoding encoding, bool *ok = nullptr);
 
-// The first character the encoding cannot hold, or an empty text.
+// The first character of text that Decode(Encode(text)) does not give back, or an
+// empty text. Code page 932 may give back its own form of the same JIS character
+// (Cp932::StoredForm); UTF-8 gives back everything but half a surrogate pair and
+// a byte-order mark at the start, which typed text never gets.
 QString FirstUnencodable(const QString &text, TLineEncoding encoding);
+
+// The most characters a caption or a message shows of a line: far more than fit
+// on a screen, few enough to lay out at once however long the line is.
+constexpr qsizetype ShownLimit = 1024;
+// The start of text that a caption or message shows: at most ShownLimit
+// characters, never half a surrogate pair.
+QString ShownStart(const QString &text);
+// ShownStart of the line's text, decoding only as much of a huge line as it needs.
+QString DecodeShownStart(const QByteArray &line, TLineEncoding encoding);
 
 } // namespace LineText

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Cp932.h"
 #include "Exceptions.h"
+#include "LineText.h"
 #include "ReadFile.h"
 #include "ScriptedDialogs.h"
 #include "Texts.h"
@@ -20,7 +21,10 @@ private slots:
     void cp932EveryOneAndTwoByteSequence();
     void cp932KnownCodes_data();
     void cp932KnownCodes();
-    void cp932Unencodable();
+    void storedTextReadsBack_data();
+    void storedTextReadsBack();
+    void shownStart_data();
+    void shownStart();
     void textsSubstitutePlainly_data();
     void textsSubstitutePlainly();
     void exceptionFamily();
@@ -83,26 +87,128 @@ void TestPlatform::cp932KnownCodes()
         QCOMPARE(Cp932::Encode(text), bytes);
 }
 
-void TestPlatform::cp932Unencodable()
+void TestPlatform::storedTextReadsBack_data()
 {
-    bool ok = true;
-    QCOMPARE(Cp932::Encode(QStringLiteral("a😀é本"), &ok), QByteArray("a??\x96\x7b"));
-    QVERIFY(!ok);
-    QCOMPARE(Cp932::FirstUnencodable(QStringLiteral("本😀é")), QStringLiteral("😀"));
-    QCOMPARE(Cp932::FirstUnencodable(QStringLiteral("本ﾘｽﾄ")), QString());
-    // Half a surrogate pair is no character: refused, not silently made a '?'.
-    const QString lone = QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b") + QChar(0xDE00);
-    QCOMPARE(Cp932::Encode(lone, &ok), QByteArray("a?b?"));
-    QVERIFY(!ok);
-    QCOMPARE(Cp932::FirstUnencodable(lone), QString(QChar(0xD83D)));
-    // Characters iconv would store as a look-alike or drop are refused too.
-    for (const QString &ch : {QStringLiteral("¥"), QStringLiteral("\u2212"), QString::fromUcs4(U"\U000E0041")}) {
-        Cp932::Encode(QStringLiteral("x") + ch, &ok);
-        QVERIFY2(!ok, qPrintable(ch));
-        QCOMPARE(Cp932::FirstUnencodable(QStringLiteral("本") + ch), ch);
+    QTest::addColumn<bool>("utf8");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("named"); // the character refused, or empty
+    QTest::addColumn<QString>("back");  // the text the bytes read back as
+
+    // The JIS characters as Linux input methods type them: stored under their JIS
+    // code, read back in the code page's form of the same character.
+    const struct {
+        const char *name;
+        char16_t typed;
+        const char *code;
+        char16_t read;
+    } jis[] = {
+        {"wave dash", 0x301C, "\x81\x60", 0xFF5E},  {"double vertical line", 0x2016, "\x81\x61", 0x2225},
+        {"minus sign", 0x2212, "\x81\x7C", 0xFF0D}, {"cent sign", 0x00A2, "\x81\x91", 0xFFE0},
+        {"pound sign", 0x00A3, "\x81\x92", 0xFFE1}, {"not sign", 0x00AC, "\x81\xCA", 0xFFE2},
+        {"em dash", 0x2014, "\x81\x5C", 0x2015},
+    };
+    for (const auto &c : jis) {
+        QTest::addRow("cp932 %s", c.name) << false << QString(QChar(c.typed)) << QByteArray(c.code) << QString()
+                                          << QString(QChar(c.read));
+        // The code page's own form is stored the same way.
+        QTest::addRow("cp932 %s, code page form", c.name)
+            << false << QString(QChar(c.read)) << QByteArray(c.code) << QString() << QString(QChar(c.read));
+        QTest::addRow("utf8 %s", c.name) << true << QString(QChar(c.typed)) << QString(QChar(c.typed)).toUtf8()
+                                         << QString() << QString(QChar(c.typed));
     }
-    // Their full-width forms are held.
-    QCOMPARE(Cp932::FirstUnencodable(QStringLiteral("￥－")), QString());
+    QTest::newRow("cp932 typed with Mozc") << false << QStringLiteral("〜について") << QByteArray("\x81\x60\x82\xC9\x82\xC2\x82\xA2\x82\xC4")
+                                           << QString() << QStringLiteral("～について");
+
+    // Look-alikes that would come back as another character, and characters
+    // iconv drops or has no code for.
+    QTest::newRow("cp932 yen sign") << false << QStringLiteral("本¥") << QByteArray("\x96\x7B\\") << QStringLiteral("¥")
+                                    << QStringLiteral("本\\");
+    QTest::newRow("cp932 overline") << false << QStringLiteral("a‾") << QByteArray("a~") << QStringLiteral("‾")
+                                    << QStringLiteral("a~");
+    const QString tag = QString::fromUcs4(U"\U000E0041");
+    QTest::newRow("cp932 tag character") << false << QStringLiteral("本") + tag << QByteArray("\x96\x7B") << tag
+                                         << QStringLiteral("本");
+    QTest::newRow("cp932 no code") << false << QStringLiteral("a😀é本") << QByteArray("a??\x96\x7B") << QStringLiteral("😀")
+                                   << QStringLiteral("a??本");
+    const QString lone = QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b") + QChar(0xDE00);
+    QTest::newRow("cp932 half a surrogate pair") << false << lone << QByteArray("a?b?") << QString(QChar(0xD83D))
+                                                 << QStringLiteral("a?b?");
+    QTest::newRow("cp932 full-width forms") << false << QStringLiteral("￥－ﾘｽﾄ") << QByteArray("\x81\x8F\x81\x7C\xD8\xBD\xC4")
+                                            << QString() << QStringLiteral("￥－ﾘｽﾄ");
+
+    // A kept byte must not pair with the character after it.
+    QTest::newRow("cp932 kept lead byte before A") << false << QStringLiteral("abc\uF789A") << QByteArray("abc\x89" "A")
+                                                   << QStringLiteral("\uF789") << QStringLiteral("abc陰");
+    QTest::newRow("cp932 kept lead byte before a space") << false << QStringLiteral("abc\uF789 ")
+                                                         << QByteArray("abc\x89 ") << QString()
+                                                         << QStringLiteral("abc\uF789 ");
+    QTest::newRow("cp932 two kept bytes that pair") << false << QStringLiteral("\uF781\uF780") << QByteArray("\x81\x80")
+                                                    << QStringLiteral("\uF781") << QStringLiteral("÷");
+    // The fuzz finding: ED F7 FF 5E read as UTF-16.
+    QTest::newRow("cp932 kept ED before 廿") << false << QStringLiteral("\uF7ED\u5EFF") << QByteArray("\xED\x93\xF9")
+                                            << QStringLiteral("\uF7ED") << Cp932::Decode("\xED\x93\xF9");
+    // № has two codes: after a kept 87 only FA 59 keeps the text.
+    QTest::newRow("cp932 kept byte before a duplicate code") << false << QStringLiteral("\uF787№")
+                                                             << QByteArray("\x87\xFA\x59") << QString()
+                                                             << QStringLiteral("\uF787№");
+
+    QTest::newRow("utf8 everything") << true << QStringLiteral("¥‾é😀\uF789A") << QStringLiteral("¥‾é😀\uF789A").toUtf8()
+                                     << QString() << QStringLiteral("¥‾é😀\uF789A");
+    QTest::newRow("utf8 half a surrogate pair") << true << lone << lone.toUtf8() << QString(QChar(0xD83D))
+                                                << LineText::Decode(lone.toUtf8(), TLineEncoding::Utf8);
+    // A mark belongs to the file, not to typed text.
+    QTest::newRow("utf8 byte-order mark at the start") << true << QStringLiteral("\uFEFFword")
+                                                       << QByteArray("\xEF\xBB\xBFword") << QStringLiteral("\uFEFF")
+                                                       << QStringLiteral("word");
+    QTest::newRow("utf8 zero-width no-break space inside") << true << QStringLiteral("a\uFEFFb")
+                                                           << QByteArray("a\xEF\xBB\xBF" "b") << QString()
+                                                           << QStringLiteral("a\uFEFFb");
+}
+
+void TestPlatform::storedTextReadsBack()
+{
+    QFETCH(bool, utf8);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, named);
+    QFETCH(QString, back);
+    const TLineEncoding encoding = utf8 ? TLineEncoding::Utf8 : TLineEncoding::Cp932;
+    bool ok = !named.isEmpty();
+    QCOMPARE(LineText::Encode(text, encoding, &ok), bytes);
+    QCOMPARE(ok, named.isEmpty());
+    QCOMPARE(LineText::FirstUnencodable(text, encoding), named);
+    QCOMPARE(LineText::Decode(bytes, encoding), back);
+    if (!utf8) {
+        QCOMPARE(Cp932::Encode(text, &ok), bytes);
+        QCOMPARE(ok, named.isEmpty());
+        QCOMPARE(Cp932::FirstUnencodable(text), named);
+    }
+}
+
+void TestPlatform::shownStart_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    const QString limit(LineText::ShownLimit, QLatin1Char('x'));
+    QTest::newRow("short") << QStringLiteral("りんご") << QStringLiteral("りんご");
+    QTest::newRow("at the limit") << limit << limit;
+    QTest::newRow("longer") << limit + QStringLiteral("yz") << limit;
+    const QString pair = QStringLiteral("😀");
+    QTest::newRow("pair across the limit") << limit.left(LineText::ShownLimit - 1) + pair
+                                           << limit.left(LineText::ShownLimit - 1);
+    QTest::newRow("pair before the limit") << limit.left(LineText::ShownLimit - 2) + pair + QStringLiteral("z")
+                                           << limit.left(LineText::ShownLimit - 2) + pair;
+}
+
+void TestPlatform::shownStart()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(LineText::ShownStart(text), shown);
+    // A huge line is decoded only as far as shown.
+    QCOMPARE(LineText::DecodeShownStart(text.toUtf8() + QByteArray(1 << 20, 'w'), TLineEncoding::Utf8),
+             LineText::ShownStart(text + QString(1 << 20, QLatin1Char('w'))));
 }
 
 void TestPlatform::textsSubstitutePlainly_data()
