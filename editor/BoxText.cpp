@@ -1,6 +1,5 @@
 #include "BoxText.h"
 
-
 #include <algorithm>
 
 QString BoxText::Show(const QByteArray &line, TLineEncoding encoding)
@@ -11,10 +10,24 @@ QString BoxText::Show(const QByteArray &line, TLineEncoding encoding)
     // characters whenever the line does.
     ShownText = LineText::Decode(line.left(4 * Limit), encoding);
     Cut = line.size() > 4 * Limit || ShownText.size() > Limit;
-    if (Cut)
-        ShownText.truncate(Limit);
+    if (Cut) {
+        // Never half a surrogate pair at the cut.
+        const bool splitPair = ShownText.at(Limit - 1).isHighSurrogate();
+        ShownText.truncate(splitPair ? Limit - 1 : Limit);
+    }
     return ShownText;
 }
+
+namespace {
+
+const QByteArray Mark("\xEF\xBB\xBF");
+
+bool StartsWithMark(const QByteArray &line, TLineEncoding encoding)
+{
+    return encoding == TLineEncoding::Utf8 && line.startsWith(Mark);
+}
+
+} // namespace
 
 QByteArray BoxText::Line(const QString &text, TLineEncoding encoding) const
 {
@@ -26,15 +39,31 @@ QByteArray BoxText::Line(const QString &text, TLineEncoding encoding) const
         return ShownLine;
     const QByteArray bytes = LineText::Encode(text, encoding);
     // A UTF-8 list's byte-order mark is not shown; a changed first line keeps it.
-    static const QByteArray bom("\xEF\xBB\xBF");
-    if (encoding == TLineEncoding::Utf8 && sameList && ShownLine.startsWith(bom))
-        return bom + bytes;
+    if (sameList && StartsWithMark(ShownLine, encoding))
+        return Mark + bytes;
     return bytes;
 }
 
-QString BoxText::FirstUnstorable(const QString &text, TLineEncoding encoding)
+QByteArray BoxText::NewLine(const QString &text, TLineEncoding encoding) const
 {
+    const QByteArray line = Line(text, encoding);
+    return StartsWithMark(line, encoding) ? line.mid(Mark.size()) : line;
+}
+
+QString BoxText::FirstUnstorable(const QString &text, TLineEncoding encoding) const
+{
+    if (text == ShownText && encoding == ShownEncoding)
+        return QString();
     return LineText::FirstUnencodable(text, encoding);
+}
+
+bool BoxText::HandOverMark(QByteArray &first, QByteArray &newFirst, TLineEncoding encoding)
+{
+    if (!StartsWithMark(first, encoding))
+        return false;
+    first.remove(0, Mark.size());
+    newFirst.prepend(Mark);
+    return true;
 }
 
 QString BoxText::UnstorableMessage(const QString &ch)

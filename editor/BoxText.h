@@ -3,7 +3,8 @@
 // list's encoding (code page 932 or UTF-8); the box's text goes back encoded, except
 // that text the learner left as it was gives back the line's own bytes: code page
 // 932 has duplicate codes (ED 40 reads as the character FA 5C also stands for) and a
-// decode and encode would turn such a line into other bytes.
+// decode and encode would turn such a line into other bytes. Whatever goes back
+// reads back as the text the box showed.
 #include <QByteArray>
 #include <QString>
 #include <QValidator>
@@ -21,16 +22,26 @@ public:
     // True when the text Show returned is only the start of the line: the box must
     // stay read-only, or the cut text could be stored in place of the line.
     bool IsCut() const { return Cut; }
-    // The line for text: the remembered line when text is what Show returned in
-    // the same encoding.
+    // The line for text in place of the shown one (a change): the remembered line
+    // when text is what Show returned in the same encoding; otherwise text
+    // encoded, after the byte-order mark the shown line started with (the first
+    // line of a UTF-8 list keeps the file's mark).
     // Call FirstUnstorable first: a character it names would be lost here.
     QByteArray Line(const QString &text, TLineEncoding encoding) const;
+    // The line for text as a new line (an add): as Line, but never with a
+    // byte-order mark, which would sit in the middle of the file.
+    QByteArray NewLine(const QString &text, TLineEncoding encoding) const;
 
-    // The first character of text that the encoding has no code for, or an empty
-    // text.
-    static QString FirstUnstorable(const QString &text, TLineEncoding encoding);
+    // The first character of text that the line for it would not read back as,
+    // or an empty text. The remembered line reads back as what Show returned.
+    QString FirstUnstorable(const QString &text, TLineEncoding encoding) const;
     // The learner's message for such a character.
     static QString UnstorableMessage(const QString &ch);
+
+    // A UTF-8 list's byte-order mark belongs only at the very start of the file:
+    // when newFirst is put in front of first, a mark at the start of first moves
+    // to newFirst. True when it moved.
+    static bool HandOverMark(QByteArray &first, QByteArray &newFirst, TLineEncoding encoding);
 
 private:
     QByteArray ShownLine;

@@ -110,12 +110,20 @@ void TForm2::Button3Click(QObject *)
     if (WordList->Count() != 0) {
         if (RefusedUnstorable(QStringLiteral("追加")))
             return;
-        if (MessageDlg(this, Edit1->text() + QStringLiteral("を追加します。"), QStringLiteral("追加"),
-                       TMsgButtons::YesNoCancel) == TModalResult::Yes) {
+        if (MessageDlg(this, LineText::ShownStart(Edit1->text()) + QStringLiteral("を追加します。"),
+                       QStringLiteral("追加"), TMsgButtons::YesNoCancel) == TModalResult::Yes) {
+            QByteArray question = Edit1Text.NewLine(Edit1->text(), Encoding);
+            const QByteArray answer = Edit2Text.NewLine(Edit2->text(), Encoding);
+            // The new first line takes over the byte-order mark the list starts with.
+            if (Encoding == TLineEncoding::Utf8) {
+                QByteArray first = WordList->Get(0);
+                if (BoxText::HandOverMark(first, question, Encoding))
+                    WordList->Put(0, first);
+            }
             Position = 0;
             EntryNumber = 0;
-            WordList->Insert(0, Edit1Text.Line(Edit1->text(), Encoding));
-            WordList->Insert(1, Edit2Text.Line(Edit2->text(), Encoding));
+            WordList->Insert(0, question);
+            WordList->Insert(1, answer);
         }
     }
     ShowEntry();
@@ -126,8 +134,8 @@ void TForm2::Button4Click(QObject *)
     if (WordList->Count() != 0) {
         if (RefusedUnstorable(QStringLiteral("変更")))
             return;
-        if (MessageDlg(this, Edit1->text() + QStringLiteral("に変更します。"), QStringLiteral("変更"),
-                       TMsgButtons::YesNoCancel) == TModalResult::Yes) {
+        if (MessageDlg(this, LineText::ShownStart(Edit1->text()) + QStringLiteral("に変更します。"),
+                       QStringLiteral("変更"), TMsgButtons::YesNoCancel) == TModalResult::Yes) {
             WordList->Put(Position, Edit1Text.Line(Edit1->text(), Encoding));
             WordList->Put(Position + 1, Edit2Text.Line(Edit2->text(), Encoding));
         }
@@ -139,9 +147,9 @@ void TForm2::Button4Click(QObject *)
 // typed text stays for the learner to mend: true when a box named one.
 bool TForm2::RefusedUnstorable(const QString &caption)
 {
-    QString bad = BoxText::FirstUnstorable(Edit1->text(), Encoding);
+    QString bad = Edit1Text.FirstUnstorable(Edit1->text(), Encoding);
     if (bad.isEmpty())
-        bad = BoxText::FirstUnstorable(Edit2->text(), Encoding);
+        bad = Edit2Text.FirstUnstorable(Edit2->text(), Encoding);
     if (bad.isEmpty())
         return false;
     MessageDlg(this, BoxText::UnstorableMessage(bad), caption, TMsgButtons::Ok);

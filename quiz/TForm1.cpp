@@ -293,12 +293,8 @@ void TForm1::EnableAnswerButtons()
 QString TForm1::ToCaption(const QByteArray &line) const
 {
     // A caption shows a few dozen characters before its edge; laying out a huge
-    // line whole would stall the window for seconds, so only its start is decoded
-    // (a character takes at most four bytes).
-    constexpr qsizetype Shown = 1024;
-    QString text = LineText::Decode(line.left(4 * Shown), Encoding);
-    text.truncate(Shown);
-    return text;
+    // line whole would stall the window for seconds, so only its start is decoded.
+    return LineText::DecodeShownStart(line, Encoding);
 }
 
 void TForm1::ShowLine(QLabel *label, const QByteArray &line) const

@@ -3,6 +3,7 @@
 
 #include "Cp932.h"
 #include "Forms.h"
+#include "LineText.h"
 #include "ScriptedDialogs.h"
 #include "TForm2.h"
 
@@ -747,6 +748,19 @@ private slots:
                                                   << "editor|「é」(U+00E9) は単語ファイルに保存できない文字です。|変更|Ok|None";
         QTest::newRow("joiner, change") << "Button4" << "x" << QString::fromUtf16(u"a\u200Db")
                                         << "editor|U+200D は単語ファイルに保存できない文字です。|変更|Ok|None";
+        // The first line is 61 62 63 89, shown as "abc" and the stand-in of the
+        // kept byte 89; "A" typed after it would be stored as 89 41, "陰".
+        const QString box = QStringLiteral("editor|U+F789 は単語ファイルに保存できない文字です。|%1|Ok|None");
+        QTest::newRow("kept byte pairs with typed A, change") << "Button4" << QStringLiteral("abc\uF789A") << "L1"
+                                                             << box.arg(QStringLiteral("変更"));
+        QTest::newRow("kept byte pairs with typed A, add") << "Button3" << QStringLiteral("abc\uF789A") << "L1"
+                                                          << box.arg(QStringLiteral("追加"));
+        QTest::newRow("yen sign, read back as backslash") << "Button4" << "x" << "¥100"
+                                                         << "editor|「¥」(U+00A5) は単語ファイルに保存できない文字です。|変更|Ok|None";
+        QTest::newRow("overline, read back as tilde") << "Button3" << "a‾" << "x"
+                                                     << "editor|「‾」(U+203E) は単語ファイルに保存できない文字です。|追加|Ok|None";
+        QTest::newRow("tag character, dropped") << "Button3" << QString::fromUcs4(U"a\U000E0041") << "x"
+                                               << "editor|U+E0041 は単語ファイルに保存できない文字です。|追加|Ok|None";
     }
 
     void unstorableCharacters()
@@ -755,13 +769,15 @@ private slots:
         QFETCH(QString, edit1);
         QFETCH(QString, edit2);
         QFETCH(QString, box);
-        SetLines({"L0", "L1"});
+        const QStringList lines{QStringLiteral("abc\u0089"), "L1"};
+        SetLines(lines);
+        QCOMPARE(Text("Edit1"), QStringLiteral("abc\uF789"));
         Edit("Edit1")->setText(edit1);
         Edit("Edit2")->setText(edit2);
         D->Answer(TModalResult::Ok);
         Click(button.toLatin1().constData());
         QCOMPARE(Boxes(), QStringList{box});
-        QCOMPARE(Lines(), QStringList({"L0", "L1"}));
+        QCOMPARE(Lines(), lines);
         QCOMPARE(Text("Edit1"), edit1);
         QCOMPARE(Text("Edit2"), edit2);
     }
@@ -802,6 +818,77 @@ private slots:
             box->setText(before.left(cursor) + pasted + before.mid(cursor));
             QCOMPARE(box->text(), after);
         }
+    }
+
+    // Characters Linux input methods type for JIS characters: a code page 932 list
+    // stores their JIS codes and shows them back in the code page's form; a UTF-8
+    // list stores what was typed.
+    void linuxInputCharacters_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("code page 932") << QByteArray("\x96\x7B\r\nbook\r\n")
+                                       << QByteArray("\x81\x60\x82\xC9\x82\xC2\x82\xA2\x82\xC4 "
+                                                     "\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA\x81\x5C")
+                                       << QStringLiteral("～について ∥－￠￡￢―");
+        QTest::newRow("UTF-8") << QByteArray("\xE6\x9C\xAC\r\nbook\r\n")
+                               << QStringLiteral("〜について ‖−¢£¬—").toUtf8() << QStringLiteral("〜について ‖−¢£¬—");
+    }
+
+    void linuxInputCharacters()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, shown);
+        const QString path = Path("words.dat");
+        WriteFile(path, list);
+        Open(path);
+        Edit("Edit1")->setText(QStringLiteral("〜について ‖−¢£¬—"));
+        D->Answer(TModalResult::Yes);
+        Click("Button4");
+        QCOMPARE(Boxes(), QStringList{"editor|〜について ‖−¢£¬—に変更します。|変更|YesNoCancel|None"});
+        D->Choose(path);
+        Click("Button6");
+        QCOMPARE(FileBytes(path), stored + "\r\nbook\r\n");
+
+        W.reset();
+        W = std::make_unique<TForm2>();
+        W->FormCreate(W.get());
+        Open(path);
+        QCOMPARE(Text("Edit1"), shown);
+    }
+
+    // The confirmation shows a readable start of the question, at once however
+    // long the line is; the line stored is the whole one.
+    void confirmationShowsTheStartOfALongLine_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("cut"); // the box shows only the start of the line
+        QTest::newRow("add, typed") << "Button3" << 5000 << false;
+        QTest::newRow("change, typed") << "Button4" << 5000 << false;
+        QTest::newRow("add, cut line") << "Button3" << int(BoxText::Limit) * 3 << true;
+        QTest::newRow("change, cut line") << "Button4" << int(BoxText::Limit) * 3 << true;
+    }
+
+    void confirmationShowsTheStartOfALongLine()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, length);
+        QFETCH(bool, cut);
+        QString line(length, QLatin1Char('w'));
+        line.replace(0, 3, QStringLiteral("abc"));
+        SetLines({cut ? line : QStringLiteral("q"), "a"});
+        QCOMPARE(Edit("Edit1")->isReadOnly(), cut);
+        if (!cut)
+            Edit("Edit1")->setText(line);
+        D->Answer(TModalResult::Yes);
+        Click(button.toLatin1().constData());
+        QCOMPARE(D->Boxes.size(), 1);
+        const QString phrase = button == "Button3" ? QStringLiteral("を追加します。") : QStringLiteral("に変更します。");
+        QCOMPARE(D->Boxes.first().Text, line.left(LineText::ShownLimit) + phrase);
+        QVERIFY(W->WordList->Get(0) == line.toLatin1()); // QCOMPARE would print it all
     }
 
     // A line longer than a line edit's default limit comes back whole.

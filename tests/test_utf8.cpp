@@ -45,6 +45,8 @@ private slots:
     void editorShowsAndStoresInTheListsEncoding_data();
     void editorShowsAndStoresInTheListsEncoding();
     void editorUntouchedEntryKeepsBytes();
+    void editorByteOrderMarkOnlyAtTheStart_data();
+    void editorByteOrderMarkOnlyAtTheStart();
 
 private:
     QString Write(const QByteArray &bytes, const QString &name = QStringLiteral("list.dat"));
@@ -227,6 +229,64 @@ void TestUtf8::editorUntouchedEntryKeepsBytes()
     Seam->Choose(out);
     form.findChild<QPushButton *>(QStringLiteral("Button6"))->click();
     QCOMPARE(Read(out), JoinLines({Bom + Utf8("書物"), Utf8("book"), Utf8("猫"), Utf8("cat")}));
+}
+
+void TestUtf8::editorByteOrderMarkOnlyAtTheStart_data()
+{
+    QTest::addColumn<QByteArrayList>("lines");
+    QTest::addColumn<int>("entry");       // the entry shown
+    QTest::addColumn<QString>("button");  // Button3 adds, Button4 changes
+    QTest::addColumn<QString>("question"); // typed into Edit1; empty: left as shown
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QByteArrayList>("after");
+
+    const QByteArrayList marked{Bom + Utf8("本"), Utf8("book"), Utf8("猫"), Utf8("cat")};
+    const QByteArrayList plain{Utf8("本"), Utf8("book"), Utf8("猫"), Utf8("cat")};
+    const QByteArrayList rest{Utf8("本"), Utf8("book"), Utf8("猫"), Utf8("cat")};
+    // The mark moves to the new first line; the old first line loses it.
+    QTest::newRow("add the first entry as shown") << marked << 0 << "Button3" << QString() << "本を追加します。"
+                                                  << QByteArrayList{Bom + Utf8("本"), Utf8("book")} + rest;
+    QTest::newRow("add typed while the first entry is shown")
+        << marked << 0 << "Button3" << "辞書" << "辞書を追加します。"
+        << QByteArrayList{Bom + Utf8("辞書"), Utf8("book")} + rest;
+    QTest::newRow("add while another entry is shown") << marked << 1 << "Button3" << QString() << "猫を追加します。"
+                                                      << QByteArrayList{Bom + Utf8("猫"), Utf8("cat")} + rest;
+    QTest::newRow("add to a list without a mark") << plain << 0 << "Button3" << "辞書" << "辞書を追加します。"
+                                                  << QByteArrayList{Utf8("辞書"), Utf8("book")} + plain;
+    // A changed first line keeps it; other lines never get one.
+    QTest::newRow("change the first entry") << marked << 0 << "Button4" << "書物" << "書物に変更します。"
+                                            << QByteArrayList{Bom + Utf8("書物"), Utf8("book"), Utf8("猫"), Utf8("cat")};
+    QTest::newRow("change another entry") << marked << 1 << "Button4" << "犬" << "犬に変更します。"
+                                          << QByteArrayList{Bom + Utf8("本"), Utf8("book"), Utf8("犬"), Utf8("cat")};
+    // Typed text never gets one: a mark typed at the start is refused.
+    const QString refused = QStringLiteral("U+FEFF は単語ファイルに保存できない文字です。");
+    QTest::newRow("mark typed, add") << marked << 0 << "Button3" << QChar(0xFEFF) + QStringLiteral("辞書") << refused << marked;
+    QTest::newRow("mark typed, change") << plain << 1 << "Button4" << QChar(0xFEFF) + QStringLiteral("辞書") << refused << plain;
+}
+
+void TestUtf8::editorByteOrderMarkOnlyAtTheStart()
+{
+    QFETCH(QByteArrayList, lines);
+    QFETCH(int, entry);
+    QFETCH(QString, button);
+    QFETCH(QString, question);
+    QFETCH(QString, box);
+    QFETCH(QByteArrayList, after);
+    TForm2 form;
+    form.FormCreate(&form);
+    const QString path = Write(JoinLines(lines));
+    Seam->Choose(path);
+    form.findChild<QAction *>(QStringLiteral("Open1"))->trigger();
+    for (int i = 0; i < entry; ++i)
+        form.findChild<QPushButton *>(QStringLiteral("Button2"))->click();
+    if (!question.isEmpty())
+        form.findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(question);
+    Seam->Answer(box.contains(QStringLiteral("U+")) ? TModalResult::Ok : TModalResult::Yes);
+    form.findChild<QPushButton *>(button)->click();
+    QCOMPARE(Seam->Boxes.last().Text, box);
+    Seam->Choose(path);
+    form.findChild<QPushButton *>(QStringLiteral("Button6"))->click();
+    QCOMPARE(Read(path), JoinLines(after));
 }
 
 TAVI_TEST_MAIN(TestUtf8)
