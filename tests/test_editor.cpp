@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QFontInfo>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -844,7 +845,11 @@ private slots:
         const QString path = Path("words.dat");
         WriteFile(path, list);
         Open(path);
-        Edit("Edit1")->setText(QStringLiteral("〜について ‖−¢£¬—"));
+        // Typed as an input method commits it.
+        Edit("Edit1")->clear();
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("〜について ‖−¢£¬—"));
+        QApplication::sendEvent(Edit("Edit1"), &commit);
         D->Answer(TModalResult::Yes);
         Click("Button4");
         QCOMPARE(Boxes(), QStringList{"editor|〜について ‖−¢£¬—に変更します。|変更|YesNoCancel|None"});
