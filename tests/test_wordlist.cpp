@@ -542,6 +542,8 @@ private slots:
         QTest::newRow("empty path") << "empty path";
         QTest::newRow("read-only file") << "read-only";
         QTest::newRow("FIFO") << "fifo";
+        // A writable file, but nowhere beside it to keep the old or the new content.
+        QTest::newRow("folder that takes no new file") << "locked folder";
     }
 
     // Refused before anything is written: the old file and the folder stay as they were.
@@ -566,13 +568,19 @@ private slots:
         } else if (kind == "fifo") {
             path = Path(QStringLiteral("fifo"));
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == "locked folder") {
+            path = old;
+            QVERIFY(QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::ExeOwner));
+            if (::geteuid() == 0 && !(immutable = SetImmutable(Folder(), true)))
+                QSKIP("root writes into every folder and cannot mark one immutable here");
         }
         const QStringList before = Entries(Folder());
         WordList list;
         list.Add("new");
         const QString message = Raises<EFCreateError>([&] { list.SaveToFile(path); });
         if (immutable)
-            SetImmutable(old, false);
+            SetImmutable(kind == "locked folder" ? Folder() : old, false);
+        QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(message, CreateMessage(path));
         QCOMPARE(ReadBytes(old), QByteArray("old\r\nlist\r\n"));
         QCOMPARE(Entries(Folder()), before);
