@@ -13,7 +13,8 @@
 //  - where that rename cannot keep them (another user's file, a group the saver
 //    cannot give, a file with more than one name or mounted on its own), the old
 //    content is copied aside first (beside it), the file is written in place, and
-//    the copy is put back if writing fails; on success the copy is deleted.
+//    the copy is put back if writing fails (and stays there if even that fails);
+//    on success the copy is deleted.
 // A folder that takes no new file refuses the save: there is nowhere to keep the
 // old content safe.
 #include <QByteArray>
