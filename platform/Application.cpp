@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <QWidget>
+#include <csignal>
 #include <new>
 
 namespace {
@@ -75,6 +76,10 @@ void Application::HandleCurrentException()
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    // Under a file size limit a write past it would end the program with SIGXFSZ,
+    // and every unsaved change with it; ignored, the write comes up short and the
+    // save reports it like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Qt's own Japanese texts for message box and file dialog buttons.
     auto *qtbase = new QTranslator(this);
     if (qtbase->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),

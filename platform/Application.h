@@ -69,7 +69,8 @@ void CreateForm(Ref *&reference, QWidget *owner = nullptr)
 } // namespace Application
 
 // The application: QApplication with a last-resort net for failures that reach Qt's
-// event delivery without going through Guarded.
+// event delivery without going through Guarded. It ignores SIGXFSZ, so that a
+// write past a file size limit fails like one to a full disk.
 class TApplication : public QApplication {
 public:
     TApplication(int &argc, char **argv);

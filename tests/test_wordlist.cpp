@@ -2,18 +2,23 @@
 
 #include "Cp932.h"
 #include "Exceptions.h"
+#include "Headroom.h"
 #include "ListRules.h"
+#include "ReplaceFile.h"
 #include "WordList.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <csignal>
 #include <memory>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <grp.h>
+#include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
@@ -25,6 +30,10 @@ using Lines = QList<QByteArray>;
 namespace {
 
 QByteArray Bytes(const char *s, qsizetype n) { return QByteArray(s, n); }
+
+// The fixtures; CI's run as a user without access to the source tree copies them
+// and names the copy in TAVI_TEST_DATA.
+QString DataFolder() { return qEnvironmentVariable("TAVI_TEST_DATA", QStringLiteral(TAVI_TEST_DATA)); }
 
 QByteArray ReadBytes(const QString &path)
 {
@@ -81,6 +90,37 @@ bool SetImmutable(const QString &path, bool on)
     ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
     ::close(fd);
     return ok;
+}
+
+// The people of the ownership cases. When the test runs as root they are these ids
+// (no account is needed for a process to take them); otherwise only the cases of
+// the user running the test can be set up.
+enum Who { Root, Me, Someone };
+enum Group { RootGroup, MyGroup, Team, OtherGroup };
+constexpr uid_t OwnerId = 64101, SaverId = 64102;
+constexpr gid_t TeamId = 64110, OtherId = 64111;
+
+// Runs f in a child process as the saver (a member of Team) when this process is
+// root and asRoot is not set; returns f's result, or -1 when the child died.
+template <class F>
+int AsSaver(bool asRoot, F f)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (::geteuid() == 0 && !asRoot) {
+            const gid_t groups[] = {TeamId};
+            if (::setgroups(1, groups) != 0 || ::setresgid(SaverId, SaverId, SaverId) != 0 ||
+                ::setresuid(SaverId, SaverId, SaverId) != 0)
+                ::_exit(101);
+        }
+        ::_exit(f());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 } // namespace
@@ -179,7 +219,7 @@ private slots:
     void fixtures_data()
     {
         QTest::addColumn<QString>("path");
-        const QDir data(QStringLiteral(TAVI_TEST_DATA));
+        const QDir data(DataFolder());
         for (const QString &name : data.entryList({QStringLiteral("wl_*")}, QDir::Files))
             QTest::newRow(qPrintable(name)) << data.filePath(name);
     }
@@ -202,7 +242,7 @@ private slots:
     void codePage932ListWithMixedLineEnds()
     {
         WordList list;
-        list.LoadFromFile(QStringLiteral(TAVI_TEST_DATA "/wl_mixed_line_ends_cp932.dat"));
+        list.LoadFromFile(DataFolder() + QStringLiteral("/wl_mixed_line_ends_cp932.dat"));
         Lines expected;
         for (const char *text : {"apple", "りんご", "table", "表", "software", "", "ソフト ①", "  two spaces \tand a tab", "ｶﾀｶﾅ",
                                     "", "odd last line"})
@@ -502,6 +542,8 @@ private slots:
         QTest::newRow("empty path") << "empty path";
         QTest::newRow("read-only file") << "read-only";
         QTest::newRow("FIFO") << "fifo";
+        // A writable file, but nowhere beside it to keep the old or the new content.
+        QTest::newRow("folder that takes no new file") << "locked folder";
     }
 
     // Refused before anything is written: the old file and the folder stay as they were.
@@ -526,13 +568,19 @@ private slots:
         } else if (kind == "fifo") {
             path = Path(QStringLiteral("fifo"));
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == "locked folder") {
+            path = old;
+            QVERIFY(QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::ExeOwner));
+            if (::geteuid() == 0 && !(immutable = SetImmutable(Folder(), true)))
+                QSKIP("root writes into every folder and cannot mark one immutable here");
         }
         const QStringList before = Entries(Folder());
         WordList list;
         list.Add("new");
         const QString message = Raises<EFCreateError>([&] { list.SaveToFile(path); });
         if (immutable)
-            SetImmutable(old, false);
+            SetImmutable(kind == "locked folder" ? Folder() : old, false);
+        QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(message, CreateMessage(path));
         QCOMPARE(ReadBytes(old), QByteArray("old\r\nlist\r\n"));
         QCOMPARE(Entries(Folder()), before);
@@ -560,17 +608,22 @@ private slots:
     {
         QTest::addColumn<int>("lines");
         QTest::addColumn<bool>("loaded"); // lines still in the loaded file's bytes
-        QTest::newRow("small list") << 200 << false;
-        QTest::newRow("large list") << 200000 << false;
-        QTest::newRow("large loaded list") << 200000 << true;
+        QTest::addColumn<bool>("secondName"); // a hard link: written in place
+        QTest::newRow("small list") << 200 << false << false;
+        QTest::newRow("large list") << 200000 << false << false;
+        QTest::newRow("large loaded list") << 200000 << true << false;
+        QTest::newRow("small list, in place") << 200 << false << true;
+        QTest::newRow("large list, in place") << 200000 << false << true;
     }
 
     // A file size limit makes the write come up short, as a full disk would: the
-    // error is raised, the old file stays whole and no temporary file is left.
+    // error is raised, the old file stays whole (written in place, its copy is put
+    // back) and no temporary file or copy is left.
     void shortWrite()
     {
         QFETCH(int, lines);
         QFETCH(bool, loaded);
+        QFETCH(bool, secondName);
         WordList list;
         for (int i = 0; i < lines; ++i)
             list.Add("word " + QByteArray::number(i));
@@ -581,10 +634,13 @@ private slots:
         }
         const QString target = Path(QStringLiteral("list.dat"));
         WriteBytes(target, "old\r\nlist\r\n");
+        const QString other = Path(QStringLiteral("other.dat"));
+        if (secondName)
+            QCOMPARE(::link(QFile::encodeName(target).constData(), QFile::encodeName(other).constData()), 0);
         const pid_t child = ::fork();
         QVERIFY(child >= 0);
         if (child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
+            // SIGXFSZ is as the program's start-up left it.
             const rlimit limit{512, 512};
             ::setrlimit(RLIMIT_FSIZE, &limit);
             int code = 1;
@@ -602,7 +658,301 @@ private slots:
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
         QCOMPARE(ReadBytes(target), QByteArray("old\r\nlist\r\n"));
-        QCOMPARE(Entries(Folder()), QStringList{"list.dat"});
+        QCOMPARE(Entries(Folder()), secondName ? (QStringList{"list.dat", "other.dat"}) : QStringList{"list.dat"});
+        if (secondName)
+            QCOMPARE(ReadBytes(other), QByteArray("old\r\nlist\r\n"));
+    }
+
+    // Lines that cannot be held in the memory this process may use are refused
+    // before their index is asked for: the limits come from a small system faked
+    // through the seam, the file is a megabyte of line breaks (an index of
+    // sizeof(entry) bytes per line), and the list keeps its lines.
+    void loadWeighsTheIndex_data()
+    {
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<qint64>("room"); // what the limit leaves
+        QTest::addColumn<bool>("loads");
+        const qint64 MB = 1 << 20;
+        for (const char *limit : {"cgroup v2", "parent cgroup v2", "cgroup v1", "memory and swap", "address space"}) {
+            QTest::addRow("%s, too small", limit) << QString::fromLatin1(limit) << 4 * MB << false;
+            QTest::addRow("%s, large enough", limit) << QString::fromLatin1(limit) << 256 * MB << true;
+        }
+        // 190 MB in use of 200, but 188 of it page cache that the kernel drops first.
+        QTest::newRow("cgroup v2, page cache counts as free") << QStringLiteral("page cache") << 0ll << true;
+    }
+
+    void loadWeighsTheIndex()
+    {
+        QFETCH(QString, limit);
+        QFETCH(qint64, room);
+        QFETCH(bool, loads);
+        const qint64 MB = 1 << 20;
+        const QString root = Path(QStringLiteral("root"));
+        const auto put = [&](const QString &name, const QByteArray &bytes) {
+            QVERIFY(QDir().mkpath(QFileInfo(root + name).path()));
+            WriteBytes(root + name, bytes);
+        };
+        const QByteArray plenty = QByteArray::number(64 * 1024 * 1024) + " kB\n";
+        put("/proc/meminfo", "MemTotal: " + plenty + "MemAvailable: " + plenty + "SwapFree: 0 kB\n");
+        put("/proc/self/cgroup", limit == "cgroup v1" ? "4:memory:/app\n1:cpu:/\n" : "0::/user/app\n");
+        if (limit != "cgroup v1")
+            put("/sys/fs/cgroup/cgroup.controllers", "memory\n");
+        const QByteArray left = QByteArray::number(room);
+        if (limit == "cgroup v2") {
+            put("/sys/fs/cgroup/user/app/memory.max", QByteArray::number(room + 10 * MB));
+            put("/sys/fs/cgroup/user/app/memory.current", QByteArray::number(10 * MB));
+            put("/sys/fs/cgroup/user/memory.max", "max\n");
+        } else if (limit == "parent cgroup v2") {
+            put("/sys/fs/cgroup/user/app/memory.max", "max\n");
+            put("/sys/fs/cgroup/user/memory.max", left);
+            put("/sys/fs/cgroup/user/memory.current", "0\n");
+        } else if (limit == "cgroup v1") {
+            put("/sys/fs/cgroup/memory/app/memory.limit_in_bytes", left);
+            put("/sys/fs/cgroup/memory/app/memory.usage_in_bytes", "0\n");
+            put("/sys/fs/cgroup/memory/memory.limit_in_bytes", "9223372036854771712\n");
+        } else if (limit == "memory and swap") {
+            put("/proc/meminfo", "MemAvailable: " + QByteArray::number(room / 1024 - 1024) + " kB\nSwapFree: 1024 kB\n");
+        } else if (limit == "page cache") {
+            put("/sys/fs/cgroup/user/app/memory.max", QByteArray::number(200 * MB));
+            put("/sys/fs/cgroup/user/app/memory.current", QByteArray::number(190 * MB));
+            put("/sys/fs/cgroup/user/app/memory.stat", "anon 2\nactive_file " + QByteArray::number(100 * MB) +
+                                                           "\ninactive_file " + QByteArray::number(88 * MB) + "\n");
+        }
+        // The address space limit is real, set just above what is mapped now.
+        rlimit old{};
+        ::getrlimit(RLIMIT_AS, &old);
+        const auto restore = qScopeGuard([&] {
+            ::setrlimit(RLIMIT_AS, &old);
+            Headroom::SetRootForTesting(QString());
+        });
+        if (limit == "address space") {
+#if defined(__SANITIZE_ADDRESS__)
+            QSKIP("AddressSanitizer maps terabytes of shadow memory");
+#endif
+            QVERIFY(QDir().mkpath(root + QStringLiteral("/proc/self")));
+            QVERIFY(QFile::link(QStringLiteral("/proc/self/statm"), root + QStringLiteral("/proc/self/statm")));
+            QFile statm(QStringLiteral("/proc/self/statm"));
+            QVERIFY(statm.open(QIODevice::ReadOnly));
+            const qint64 mapped = statm.readAll().split(' ').first().toLongLong() * ::sysconf(_SC_PAGESIZE);
+            // the file itself is read first; room is what is left for the index
+            const rlimit now{rlim_t(mapped + 2 * MB + room), old.rlim_max};
+            QCOMPARE(::setrlimit(RLIMIT_AS, &now), 0);
+        }
+        const QString path = Path(QStringLiteral("breaks.dat"));
+        WriteBytes(path, QByteArray(MB, '\r'));
+        WordList list;
+        Fill(list, {"kept", "lines"});
+        Headroom::SetRootForTesting(root);
+        if (loads) {
+            list.LoadFromFile(path);
+            QCOMPARE(list.Count(), int(MB));
+        } else {
+            QCOMPARE(Raises<EReadError>([&] { list.LoadFromFile(path); }),
+                     QStringLiteral("ﾌｧｲﾙ ") + path + QStringLiteral(" は大きすぎて読み込めません"));
+            QCOMPARE(Content(list), (Lines{"kept", "lines"}));
+        }
+    }
+
+    // Saving keeps who the file belongs to and who may read it, whoever saves it.
+    // The saver is not root: when the test runs as root, the save runs in a child
+    // that takes the saver's ids (a member of the team group), as setpriv would.
+    void ownershipKept_data()
+    {
+        QTest::addColumn<int>("folderUser");
+        QTest::addColumn<int>("folderGroup");
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<int>("fileUser");
+        QTest::addColumn<int>("fileGroup");
+        QTest::addColumn<int>("fileMode");
+        QTest::addColumn<bool>("secondName");
+        QTest::addColumn<bool>("inPlace"); // else renamed over: a new file
+        QTest::newRow("another member's file in a shared folder")
+            << int(Root) << int(Team) << 0775 << int(Someone) << int(Team) << 0660 << false << true;
+        QTest::newRow("someone else's file in a sticky folder")
+            << int(Root) << int(RootGroup) << 01777 << int(Root) << int(RootGroup) << 0666 << false << true;
+        QTest::newRow("a group the saver is not in")
+            << int(Me) << int(MyGroup) << 0755 << int(Me) << int(OtherGroup) << 0640 << false << true;
+        QTest::newRow("own file, another of the saver's groups")
+            << int(Me) << int(MyGroup) << 0755 << int(Me) << int(Team) << 0640 << false << false;
+        QTest::newRow("own file, unusual mode") << int(Me) << int(MyGroup) << 0755 << int(Me) << int(MyGroup) << 0604
+                                                << false << false;
+        QTest::newRow("file with a second name") << int(Me) << int(MyGroup) << 0755 << int(Me) << int(MyGroup) << 0644
+                                                 << true << true;
+        QTest::newRow("read-only file saved by root")
+            << int(Root) << int(RootGroup) << 0755 << int(Root) << int(RootGroup) << 0444 << false << false;
+    }
+
+    void ownershipKept()
+    {
+        QFETCH(int, folderUser);
+        QFETCH(int, folderGroup);
+        QFETCH(int, folderMode);
+        QFETCH(int, fileUser);
+        QFETCH(int, fileGroup);
+        QFETCH(int, fileMode);
+        QFETCH(bool, secondName);
+        QFETCH(bool, inPlace);
+        const bool root = ::geteuid() == 0;
+        const bool byRoot = QByteArray(QTest::currentDataTag()).contains("by root");
+        if (byRoot && !root)
+            QSKIP("needs root to save as root");
+        const auto uid = [&](int who) { return who == Root ? uid_t(0) : who == Someone ? OwnerId : root ? SaverId : ::getuid(); };
+        const auto gid = [&](int group) {
+            return group == RootGroup ? gid_t(0) : group == Team ? TeamId : group == OtherGroup ? OtherId
+                                                                 : root ? SaverId : ::getgid();
+        };
+        if (!root && (folderUser != Me || fileUser != Me || folderGroup != MyGroup || fileGroup != MyGroup))
+            QSKIP("needs root to give files to other users and groups");
+        QCOMPARE(::chmod(QFile::encodeName(Folder()).constData(), 0755), 0); // for the saver to reach it
+
+        const QString folder = Path(QStringLiteral("shared"));
+        const QString target = folder + QStringLiteral("/list.dat");
+        const QString other = folder + QStringLiteral("/other name.dat");
+        QVERIFY(QDir().mkdir(folder));
+        WriteBytes(target, "old\r\nlist\r\n");
+        if (secondName)
+            QCOMPARE(::link(QFile::encodeName(target).constData(), QFile::encodeName(other).constData()), 0);
+        const QByteArray f = QFile::encodeName(target), d = QFile::encodeName(folder);
+        if (root) {
+            QCOMPARE(::chown(f.constData(), uid(fileUser), gid(fileGroup)), 0);
+            QCOMPARE(::chown(d.constData(), uid(folderUser), gid(folderGroup)), 0);
+        }
+        QCOMPARE(::chmod(f.constData(), mode_t(fileMode)), 0);
+        QCOMPARE(::chmod(d.constData(), mode_t(folderMode)), 0);
+        const auto restore = qScopeGuard([&] { ::chmod(d.constData(), 0755); });
+        struct stat before;
+        QCOMPARE(::stat(f.constData(), &before), 0);
+
+        WordList list;
+        list.Add("new");
+        list.Add("words");
+        const int result = AsSaver(byRoot, [&] {
+            try {
+                list.SaveToFile(target);
+                return 0;
+            } catch (const EFCreateError &) {
+                return 1;
+            } catch (const EWriteError &) {
+                return 2;
+            }
+        });
+        QCOMPARE(result, 0);
+        QCOMPARE(ReadBytes(target), QByteArray("new\r\nwords\r\n"));
+        struct stat after;
+        QCOMPARE(::stat(f.constData(), &after), 0);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        QCOMPARE(after.st_mode & 07777, mode_t(fileMode));
+        QCOMPARE(after.st_ino == before.st_ino, inPlace);
+        QCOMPARE(after.st_nlink, before.st_nlink);
+        QCOMPARE(Entries(folder), secondName ? (QStringList{"list.dat", "other name.dat"}) : QStringList{"list.dat"});
+        if (secondName)
+            QCOMPARE(ReadBytes(other), QByteArray("new\r\nwords\r\n"));
+    }
+
+    // A file bind-mounted over another cannot be renamed over: it is written in
+    // place, and so reaches the file mounted there.
+    void saveOverABindMountedFile()
+    {
+        const QString source = Path(QStringLiteral("source.dat"));
+        const QString target = Path(QStringLiteral("target.dat"));
+        WriteBytes(source, "source\r\n");
+        WriteBytes(target, "target\r\n");
+        WordList list;
+        list.Add("new");
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                ::mount(QFile::encodeName(source).constData(), QFile::encodeName(target).constData(), nullptr, MS_BIND,
+                        nullptr) != 0)
+                ::_exit(100);
+            try {
+                list.SaveToFile(target);
+                ::_exit(0);
+            } catch (const EFCreateError &) {
+                ::_exit(1);
+            } catch (const EWriteError &) {
+                ::_exit(2);
+            }
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 100)
+            QSKIP("no mount namespace for this user");
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(ReadBytes(source), QByteArray("new\r\n"));
+        QCOMPARE(ReadBytes(target), QByteArray("target\r\n"));
+        QCOMPARE(Entries(Folder()), (QStringList{"source.dat", "target.dat"}));
+    }
+
+    void replaceWritesWhatWasChecked_data()
+    {
+        QTest::addColumn<bool>("secondName");
+        QTest::newRow("renamed over") << false;
+        QTest::newRow("written in place") << true;
+    }
+
+    // The path is resolved once: a name swapped for a link to another file after
+    // the check is not followed, and the other file keeps its bytes.
+    void replaceWritesWhatWasChecked()
+    {
+        QFETCH(bool, secondName);
+        const QString target = Path(QStringLiteral("list.dat"));
+        const QString victim = Path(QStringLiteral("victim.dat"));
+        const QString moved = Path(QStringLiteral("moved.dat"));
+        WriteBytes(target, "old\r\n");
+        WriteBytes(victim, "victim\r\n");
+        if (secondName)
+            QCOMPARE(::link(QFile::encodeName(target).constData(),
+                            QFile::encodeName(Path(QStringLiteral("second.dat"))).constData()), 0);
+        TReplaceFile file(target);
+        QVERIFY(QFile::rename(target, moved));
+        QVERIFY(QFile::link(victim, target));
+        file.Write("new\r\n", 5);
+        file.Commit();
+        QCOMPARE(ReadBytes(victim), QByteArray("victim\r\n"));
+        if (secondName) {
+            QCOMPARE(ReadBytes(moved), QByteArray("new\r\n")); // the file that was checked
+            QVERIFY(QFileInfo(target).isSymLink());
+        } else {
+            QCOMPARE(ReadBytes(moved), QByteArray("old\r\n"));
+            QVERIFY(!QFileInfo(target).isSymLink());
+            QCOMPARE(ReadBytes(target), QByteArray("new\r\n"));
+        }
+    }
+
+    void loadPaths_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("refused");
+        // The name up to the NUL is a list that exists: it must not be read instead.
+        QTest::newRow("NUL in the name") << QStringLiteral("list.dat") + QChar(0) + QStringLiteral(".other") << true;
+        // Reports size 0, holds a line.
+        QTest::newRow("file under /proc") << QStringLiteral("/proc/version") << false;
+    }
+
+    void loadPaths()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, refused);
+        if (!path.startsWith(QLatin1Char('/')))
+            path = Path(path);
+        WriteBytes(Path(QStringLiteral("list.dat")), "q\r\na\r\n");
+        WordList list;
+        list.Add("kept");
+        if (refused) {
+            QCOMPARE(Raises<EFOpenError>([&] { list.LoadFromFile(path); }), OpenMessage(path));
+            QCOMPARE(Content(list), Lines{"kept"});
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const Lines lines = SplitByRules(f.readAll());
+            QVERIFY(!lines.isEmpty());
+            list.LoadFromFile(path);
+            QCOMPARE(Content(list), lines);
+        }
     }
 
     void pathsComeOutVerbatim_data()

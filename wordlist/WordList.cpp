@@ -2,19 +2,16 @@
 
 #include "LineText.h"
 #include "Exceptions.h"
+#include "Headroom.h"
 #include "ReadFile.h"
+#include "ReplaceFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #ifdef __SSE2__
@@ -226,7 +223,7 @@ namespace {
 // gathered in a buffer of at most a megabyte first.
 class Writer {
 public:
-    explicit Writer(QSaveFile &file) : File(file) {}
+    explicit Writer(TReplaceFile &file) : File(file) {}
 
     // file: the loaded bytes; side: the bytes of lines changed since.
     void Lines(const QByteArray &file, const QByteArray &side, const std::vector<Span> &index)
@@ -303,15 +300,9 @@ private:
         Used = 0;
     }
 
-    void Write(const char *p, qsizetype n)
-    {
-        if (n > 0 && File.write(p, n) != n) {
-            File.cancelWriting();
-            throw EWriteError();
-        }
-    }
+    void Write(const char *p, qsizetype n) { File.Write(p, n); }
 
-    QSaveFile &File;
+    TReplaceFile &File;
     std::unique_ptr<char[]> Stage;
     qsizetype Room = 0;
     qsizetype Used = 0;
@@ -376,8 +367,11 @@ void WordList::LoadFromFile(const QString &path)
     // The text ends at the first NUL.
     const void *nul = std::memchr(text.constData(), 0, size_t(text.size()));
     const qsizetype n = nul ? static_cast<const char *>(nul) - text.constData() : text.size();
+    // For short lines the index costs more than the text (a file of nothing but
+    // line breaks needs an entry per byte): weigh it before asking for it, since
+    // past a cgroup's limit the process is killed rather than refused.
     const qint64 lines = CountLines(text.constData(), n);
-    if (lines > INT_MAX)
+    if (lines > INT_MAX || lines > Headroom::Bytes() / qint64(sizeof(Span)))
         throw EReadError::TooLarge(path);
     std::vector<Span> index;
     try {
@@ -398,33 +392,10 @@ void WordList::LoadFromFile(const QString &path)
 
 void WordList::SaveToFile(const QString &path) const
 {
-    // Refuse before anything is written: a target that cannot be opened for writing,
-    // or that is not a regular file (renaming over a FIFO or device would replace it).
-    const QByteArray native = QFile::encodeName(path);
-    if (path.isEmpty() || native.contains('\0'))
-        throw EFCreateError(path);
-    const int fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd >= 0) {
-        struct stat st;
-        const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-        ::close(fd);
-        if (!regular)
-            throw EFCreateError(path);
-    } else if (errno != ENOENT) {
-        throw EFCreateError(path);
-    }
-
-    // Written beside the target and renamed over it, so that a failed write leaves
-    // the old file whole. QSaveFile keeps the target's permissions and, for a
-    // symbolic link, replaces the file it points to. Unbuffered: a short write shows
-    // in write()'s result, not in a flush on commit whose failure goes unreported.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw EFCreateError(path);
+    TReplaceFile file(path);
     Writer out(file);
     out.Lines(d->Text, d->Side, d->Index);
-    if (!file.commit())
-        throw EWriteError();
+    file.Commit();
 }
 
 void WordList::MoveEntryToEnd(int p)

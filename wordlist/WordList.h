@@ -23,16 +23,19 @@ public:
     // Removes line i. EListError unless 0 <= i < Count.
     void Delete(int i);
 
-    // Replaces the whole content with the lines of the file. EFOpenError (list
-    // unchanged) when it cannot be opened.
+    // Replaces the whole content with the lines of the file. EFOpenError when it
+    // cannot be opened, EReadError when its lines cannot be held in the memory this
+    // process may use; the list is unchanged then.
     void LoadFromFile(const QString &path);
     // True when the text last loaded (up to a NUL) is well-formed UTF-8 holding a
     // byte >= 0x80: its lines are then shown as UTF-8, otherwise as code page 932.
     // Only the display depends on it; the bytes are never converted.
     bool IsUtf8Text() const;
 
-    // Writes every line followed by CR LF. EFCreateError when the file cannot be
-    // created, EWriteError on a short write; the file it replaces stays intact then.
+    // Writes every line followed by CR LF, replacing the file as TReplaceFile does
+    // (owner, group, mode and links kept). EFCreateError when the file cannot be
+    // created or replaced, EWriteError on a short write; the file it replaces
+    // stays intact then.
     void SaveToFile(const QString &path) const;
 
     // Moves the entry whose question line is p to the end of the list.

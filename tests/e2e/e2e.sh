@@ -133,6 +133,31 @@ scenario_no_help_text() {
   wait_exit
 }
 
+# Under a file size limit (a full disk, to the program) saving a list larger than
+# the limit reports the short write, leaves nothing behind, and the program goes
+# on: the limit's signal must not end it.
+scenario_file_size_limit() {
+  local i main dlg box
+  for ((i = 0; i < 10000; i++)); do printf 'question %d\r\nanswer %d\r\n' "$i" "$i"; done >"$TMP/big.dat"
+  start_tavi prlimit --fsize=65536 --
+  main=$(wait_window "☆Sorvik")
+  click "$main" $Q_LOAD
+  dlg=$(wait_dialog "$main")
+  choose_file "$dlg" "$TMP/big.dat"
+  wait_window "Sorvik($TMP/big.dat)" >/dev/null
+  click "$main" $Q_SAVE
+  dlg=$(wait_dialog "$main")
+  choose_file "$dlg" "$TMP/out.dat"
+  box=$(wait_window "Tavi")
+  kill -0 "$TAVI_PID" 2>/dev/null || fail "the program ended"
+  key "$box" Return
+  wait_gone "Tavi"
+  [ -e "$TMP/out.dat" ] && fail "a partial out.dat was left"
+  ls -A "$TMP" | grep -q '^\.out\.dat' && fail "a temporary file was left"
+  click "$main" $Q_CLOSE
+  wait_exit
+}
+
 [ $# = 1 ] || fail "usage: e2e.sh SCENARIO"
 declare -F "scenario_$1" >/dev/null || fail "no scenario $1"
 start_x

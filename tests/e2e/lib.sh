@@ -45,8 +45,9 @@ install_program() {
   [ -f "$WORK/help.txt" ] || fail "help.txt was not installed"
 }
 
+# start_tavi [WRAPPER...]: starts the program, through WRAPPER (e.g. prlimit) if given.
 start_tavi() {
-  (cd "$WORK" && exec env -u QT_QPA_PLATFORM HOME="$TMP" XDG_RUNTIME_DIR="$TMP" "$PREFIX/bin/tavi") &
+  (cd "$WORK" && exec env -u QT_QPA_PLATFORM HOME="$TMP" XDG_RUNTIME_DIR="$TMP" "$@" "$PREFIX/bin/tavi") &
   TAVI_PID=$!
 }
 
