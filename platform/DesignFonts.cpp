@@ -1,5 +1,7 @@
 #include "DesignFonts.h"
 
+#include "ClassicLook.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPalette>
@@ -38,11 +40,18 @@ static void ApplyOne(QWidget *w)
     }
 }
 
-void DesignFonts::Apply(QWidget *root)
+static void ApplyTree(QWidget *root)
 {
     // Parents first, so that children without fonts of their own inherit them.
     ApplyOne(root);
     const auto children = root->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget *child : children)
-        Apply(child);
+        ApplyTree(child);
+}
+
+void DesignFonts::Apply(QWidget *root)
+{
+    if (root->isWindow())
+        ClassicLook::Apply(root);
+    ApplyTree(root);
 }

@@ -10,7 +10,8 @@ class QWidget;
 
 namespace DesignFonts {
 
-// Applies the properties of root and of every widget below it.
+// Applies the properties of root and of every widget below it. A window also gets
+// the light colours its text colours belong to (ClassicLook).
 void Apply(QWidget *root);
 
 } // namespace DesignFonts

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -29,9 +30,11 @@ private slots:
     void aboutBoxOkBringsTheQuizWindowForward();
     void aboutBoxMemoTakesEnter();
     void editorSaveReachesTheQuizThroughAFile();
+    void windowsLookTheSameUnderADarkTheme();
 
 private:
     void Start(const QByteArray *helpText);
+    QList<QImage> GrabWindows();
     QTemporaryDir *Dir = nullptr;
     QString OldCwd;
 };
@@ -238,6 +241,56 @@ void TestApp::editorSaveReachesTheQuizThroughAFile()
     QFile out(saved);
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), QByteArray("\x90\x56\x82\xb5\x82\xa2\r\nnew\r\n") + words);
+}
+
+// The three windows and their menus as the learner sees them: the quiz window with
+// the answer shown (enabled and disabled buttons, every label colour), the editor
+// with typed words, the about box with its help text.
+QList<QImage> TestApp::GrabWindows()
+{
+    QuizForm()->findChild<QPushButton *>(QStringLiteral("Miru"))->click();
+    EditorForm()->findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(QStringLiteral("gjpqy 問題"));
+    QList<QImage> shots;
+    for (QWidget *w : {Form1, Form2, AboutBox})
+        shots << w->grab().toImage();
+    for (QWidget *w : {Form1, Form2}) {
+        auto *menu = w->findChild<QMenu *>(QStringLiteral("K1"));
+        menu->resize(menu->sizeHint());
+        shots << menu->grab().toImage();
+    }
+    return shots;
+}
+
+void TestApp::windowsLookTheSameUnderADarkTheme()
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x24, 0x24, 0x24));
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        dark.setColor(group, QPalette::Base, QColor(0x2D, 0x2D, 0x2D));
+        dark.setColor(group, QPalette::Highlight, QColor(0x15, 0x53, 0x9E));
+        dark.setColor(group, QPalette::ToolTipBase, QColor(0x10, 0x10, 0x10));
+    }
+    const QByteArray help("help\r\n");
+    Start(&help);
+    const QList<QImage> expected = GrabWindows();
+
+    // A theme that changes while the program runs...
+    QApplication::setPalette(dark);
+    const QList<QImage> switched = GrabWindows();
+    cleanup();
+    init();
+    // ...and one in place at start-up.
+    Start(&help);
+    const QList<QImage> started = GrabWindows();
+    QApplication::setPalette(light);
+
+    QCOMPARE(expected.size(), 5);
+    for (int i = 0; i < expected.size(); ++i) {
+        QCOMPARE(switched.at(i), expected.at(i));
+        QCOMPARE(started.at(i), expected.at(i));
+    }
+    // And that look is the light one: a light face behind the words.
+    QVERIFY(qGray(expected.first().pixel(5, 30)) > 200);
 }
 
 TAVI_TEST_MAIN(TestApp)
