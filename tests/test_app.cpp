@@ -6,6 +6,7 @@
 #include "TestMain.h"
 #include "Windows.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QLabel>
@@ -31,6 +32,8 @@ private slots:
     void aboutBoxMemoTakesEnter();
     void editorSaveReachesTheQuizThroughAFile();
     void windowsLookTheSameUnderADarkTheme();
+    void screenReadersNameBoxesAndNumbers_data();
+    void screenReadersNameBoxesAndNumbers();
 
 private:
     void Start(const QByteArray *helpText);
@@ -291,6 +294,39 @@ void TestApp::windowsLookTheSameUnderADarkTheme()
     }
     // And that look is the light one: a light face behind the words.
     QVERIFY(qGray(expected.first().pixel(5, 30)) > 200);
+}
+
+void TestApp::screenReadersNameBoxesAndNumbers_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");       // its own accessible name; empty: none
+    QTest::addColumn<QString>("labelledBy"); // the label it is tied to; empty: none
+    QTest::newRow("editor's question box") << "Form2/Edit1" << "問題" << "";
+    QTest::newRow("editor's answer box") << "Form2/Edit2" << "答え" << "";
+    QTest::newRow("correct answers") << "Form1/Label2" << "" << "正答数";
+    QTest::newRow("questions") << "Form1/Label3" << "" << "問題数";
+}
+
+void TestApp::screenReadersNameBoxesAndNumbers()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, labelledBy);
+    const QByteArray help("help");
+    Start(&help);
+    QWidget *window = control.startsWith(QLatin1String("Form1")) ? Form1 : Form2;
+    QWidget *w = window->findChild<QWidget *>(control.section(QLatin1Char('/'), 1));
+    QVERIFY(w);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+    QVERIFY(a);
+    QCOMPARE(w->accessibleName(), name);
+    if (!name.isEmpty())
+        QCOMPARE(a->text(QAccessible::Name), name);
+    QStringList labels;
+    const auto relations = a->relations(QAccessible::Label);
+    for (const auto &r : relations)
+        labels << r.first->text(QAccessible::Name);
+    QCOMPARE(labels, labelledBy.isEmpty() ? QStringList() : QStringList{labelledBy});
 }
 
 TAVI_TEST_MAIN(TestApp)
