@@ -4,6 +4,8 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QPalette>
 #include <QVariant>
 #include <QWidget>
@@ -38,6 +40,10 @@ static void ApplyOne(QWidget *w)
                 p.setColor(group, role, c);
         w->setPalette(p);
     }
+    // The substituted fonts stand a pixel or two taller than the designed ones: a
+    // label grows down to its font's line height, so descenders are not cut off.
+    if (qobject_cast<QLabel *>(w))
+        w->resize(w->width(), qMax(w->height(), QFontMetrics(w->font()).height()));
 }
 
 static void ApplyTree(QWidget *root)

@@ -5,7 +5,9 @@
 //   fontHeight -13          (negative: character height in pixels)
 //   fontStyle  "bold italic" (any of bold, italic; empty for regular)
 //   fontColor  "#008000"    (text colour)
-// A widget without them keeps its parent's font, as the layouts expect.
+// A widget without them keeps its parent's font, as the layouts expect. A label
+// sizes itself to its text: at least as tall as its font's line height, growing
+// downwards only, so that no other control moves.
 class QWidget;
 
 namespace DesignFonts {

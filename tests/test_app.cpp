@@ -32,6 +32,7 @@ private slots:
     void aboutBoxMemoTakesEnter();
     void editorSaveReachesTheQuizThroughAFile();
     void windowsLookTheSameUnderADarkTheme();
+    void labelsAsTallAsTheirFont();
     void screenReadersNameBoxesAndNumbers_data();
     void screenReadersNameBoxesAndNumbers();
 
@@ -294,6 +295,26 @@ void TestApp::windowsLookTheSameUnderADarkTheme()
     }
     // And that look is the light one: a light face behind the words.
     QVERIFY(qGray(expected.first().pixel(5, 30)) > 200);
+}
+
+void TestApp::labelsAsTallAsTheirFont()
+{
+    const QByteArray help("help");
+    Start(&help);
+    int labels = 0;
+    for (QWidget *window : {Form1, Form2, AboutBox}) {
+        const auto all = window->findChildren<QLabel *>();
+        for (QLabel *label : all) {
+            if (label->window() != window)
+                continue; // one of the other windows, which the quiz window owns
+            const int line = QFontMetrics(label->font()).height();
+            QVERIFY2(label->height() >= line, qPrintable(label->objectName() + QLatin1String(" is ") +
+                                                         QString::number(label->height()) + QLatin1String(" < ") +
+                                                         QString::number(line)));
+            ++labels;
+        }
+    }
+    QCOMPARE(labels, 8 + 2 + 5);
 }
 
 void TestApp::screenReadersNameBoxesAndNumbers_data()

@@ -150,7 +150,7 @@ scenario_dark_theme() {
   click "$main" $Q_LOAD
   dlg=$(wait_dialog "$main")
   sleep 0.5 # drawn
-  read -r ratio light < <(contrast "$dlg" 0 0 -1 -1)
+  read -r ratio light _ < <(contrast "$dlg" 0 0 -1 -1)
   awk -v l="$light" 'BEGIN { exit !(l < 0.2) }' || fail "the file dialog is not dark ($light): no dark theme"
   choose_file "$dlg" "$TMP/list.dat"
   wait_window "Sorvik($TMP/list.dat)" >/dev/null
@@ -195,6 +195,30 @@ scenario_dark_theme() {
   need_contrast "about box help text (black on white)" 3 "$about" 20 76 270 80
   click "$about" 172 192 # OK
   wait_gone "ﾊﾞｰｼﾞｮﾝ情報"
+  click "$main" $Q_CLOSE
+  wait_exit
+}
+
+# "gjpqy" as the answer shown in red: its descenders are drawn whole, below the
+# label's designed 16 pixels, where the taller substituted font used to lose them.
+scenario_descenders() {
+  local i
+  : >"$TMP/gjpqy.dat"
+  for i in 0 1 2 3 4; do printf 'gjpqy\r\ngjpqy\r\n' >>"$TMP/gjpqy.dat"; done
+  start_tavi
+  local main dlg top bottom
+  main=$(wait_window "☆Sorvik")
+  click "$main" $Q_LOAD
+  dlg=$(wait_dialog "$main")
+  choose_file "$dlg" "$TMP/gjpqy.dat"
+  wait_window "Sorvik($TMP/gjpqy.dat)" >/dev/null
+  click "$main" $(at 360 132) # 正解表示
+  sleep 0.3
+  # Label5 from its top to a few rows below its designed height, inside the panel.
+  read -r _ _ top bottom < <(contrast "$main" 168 76 120 22)
+  echo "Label5: text in rows $top to $bottom"
+  [ "$top" -ge 0 ] || fail "Label5 shows no text"
+  [ "$bottom" -ge 16 ] || fail "Label5: descenders cut off below row $bottom"
   click "$main" $Q_CLOSE
   wait_exit
 }

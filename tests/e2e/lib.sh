@@ -165,8 +165,9 @@ start_tavi_env() {
 }
 
 # contrast WINDOW X Y W H [FILE]: prints the contrast ratio of the text in that
-# region of the window against its background, and the background's luminance
-# (0 black ... 1 white); FILE gets the region as a PNG picture.
+# region of the window against its background, the background's luminance (0
+# black ... 1 white), and the first and last rows of the region with text in them;
+# FILE gets the region as a PNG picture.
 contrast() {
   env -u QT_QPA_PLATFORM XDG_RUNTIME_DIR="$TMP" "$BUILD_DIR/tests/shot" "$@" 2>/dev/null ||
     fail "no picture of window $1"
@@ -177,7 +178,7 @@ contrast() {
 need_contrast() {
   local what=$1 min=$2 ratio light
   shift 2
-  read -r ratio light < <(contrast "$@")
+  read -r ratio light _ < <(contrast "$@")
   echo "$what: contrast $ratio:1 on a background of luminance $light"
   awk -v r="$ratio" -v m="$min" 'BEGIN { exit !(r >= m) }' || fail "$what: contrast $ratio:1, below $min:1"
   awk -v l="$light" 'BEGIN { exit !(l >= 0.6) }' || fail "$what: dark background ($light)"

@@ -2,8 +2,10 @@
 //   shot WINDOW X Y W H [FILE]
 // prints the contrast ratio of the region (its most common colour, the background,
 // against the colour that stands out most from it, the text) and the background's
-// relative luminance, both as WCAG defines them; FILE, when given, gets the region
-// as a PNG picture. WINDOW 0 is the whole screen; W or H -1 reaches the edge.
+// relative luminance, both as WCAG defines them, then the first and last rows that
+// hold ink (pixels at least 1.5:1 from the background; -1 -1 when none). FILE, when
+// given, gets the region as a PNG picture. WINDOW 0 is the whole screen; W or H -1
+// reaches the edge.
 #include <QGuiApplication>
 #include <QHash>
 #include <QImage>
@@ -62,6 +64,15 @@ int main(int argc, char **argv)
     double best = 1;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         best = qMax(best, Contrast(bg, Luminance(it.key())));
-    std::printf("%.2f %.3f\n", best, bg);
+    int top = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (Contrast(bg, Luminance(image.pixel(x, y))) >= 1.5) {
+                if (top < 0)
+                    top = y;
+                bottom = y;
+                break;
+            }
+    std::printf("%.2f %.3f %d %d\n", best, bg, top, bottom);
     return 0;
 }
