@@ -87,6 +87,11 @@ void TestApp::startUpOrderAndHelpText_data()
     QTest::newRow("LF CR is two breaks") << true << QByteArray("a\n\rb") << QString() << QStringLiteral("a\n\nb");
     QTest::newRow("Shift-JIS") << true << QByteArray("\x8e\x67\x82\xa2\x95\xfb\r\n") << QString()
                                << QStringLiteral("使い方\n");
+    // The byte after a lead byte is no break, in the text shown too: one line.
+    QTest::newRow("lead byte before CR") << true << QByteArray("A\x81\rB") << QString() << QStringLiteral("A\uF781B");
+    QTest::newRow("lead byte before LF") << true << QByteArray("A\x81\nB") << QString() << QStringLiteral("A\uF781B");
+    QTest::newRow("lead byte before CR LF") << true << QByteArray("A\x81\r\nB") << QString()
+                                            << QStringLiteral("A\uF781\nB");
     QTest::newRow("NUL ends the text") << true << QByteArray("ab\ncd\0ef", 8) << QString() << QStringLiteral("ab\ncd");
     QTest::newRow("over the limit") << true << QByteArray(TAboutBox::MemoLimit + 1, 'x') << memoTooLarge
                                     << QStringLiteral("Memo1");
