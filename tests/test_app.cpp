@@ -30,6 +30,7 @@ private slots:
     void aboutBoxCentredFirstThenWhereLeft();
     void aboutBoxOkBringsTheQuizWindowForward();
     void aboutBoxMemoTakesEnter();
+    void aboutBoxPanelIsEtched();
     void editorSaveReachesTheQuizThroughAFile();
     void windowsLookTheSameUnderADarkTheme();
     void labelsAsTallAsTheirFont();
@@ -219,6 +220,24 @@ void TestApp::aboutBoxMemoTakesEnter()
     QTest::keyClick(memo, Qt::Key_Return);
     QVERIFY(AboutBox->isVisible());
     QCOMPARE(memo->toPlainText(), QStringLiteral("ab\n"));
+}
+
+void TestApp::aboutBoxPanelIsEtched()
+{
+    const QByteArray help("help");
+    Start(&help);
+    auto *panel = AboutForm()->findChild<QFrame *>(QStringLiteral("Panel1"));
+    QCOMPARE(panel->geometry(), QRect(8, 8, 321, 169));
+    QCOMPARE(panel->contentsRect(), QRect(2, 2, 317, 165));
+    // Outer bevel lowered (shadow above and left, light below and right), inner
+    // bevel raised (the other way round): two lines all round.
+    const QImage image = panel->grab().toImage();
+    const QRgb shadow = panel->palette().color(QPalette::Dark).rgb();
+    const QRgb light = panel->palette().color(QPalette::Light).rgb();
+    const int w = image.width(), h = image.height(), x = w / 2, y = h / 2;
+    const QList<QRgb> edges{image.pixel(x, 0), image.pixel(x, 1), image.pixel(0, y), image.pixel(1, y),
+                            image.pixel(x, h - 2), image.pixel(x, h - 1), image.pixel(w - 2, y), image.pixel(w - 1, y)};
+    QCOMPARE(edges, QList<QRgb>({shadow, light, shadow, light, shadow, light, shadow, light}));
 }
 
 void TestApp::editorSaveReachesTheQuizThroughAFile()
