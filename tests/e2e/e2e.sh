@@ -145,16 +145,18 @@ scenario_dark_theme() {
   done
   make_list "$TMP/list.dat"
   start_tavi_env QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark
-  local main dlg ed about ratio light
+  local main dlg ed about ratio light i
   main=$(wait_window "☆Sorvik")
   click "$main" $Q_LOAD
   dlg=$(wait_dialog "$main")
-  sleep 0.5 # drawn
-  read -r ratio light _ < <(contrast "$dlg" 0 0 -1 -1)
+  for ((i = 0; i < 50; i++)); do
+    read -r ratio light _ < <(contrast "$dlg" 0 0 -1 -1)
+    awk -v l="$light" 'BEGIN { exit !(l < 0.2) }' && break
+    sleep 0.1
+  done
   awk -v l="$light" 'BEGIN { exit !(l < 0.2) }' || fail "the file dialog is not dark ($light): no dark theme"
   choose_file "$dlg" "$TMP/list.dat"
   wait_window "Sorvik($TMP/list.dat)" >/dev/null
-  sleep 0.3
   need_contrast "question (black)" 3 "$main" 32 36 200 24
   need_contrast "question number (navy)" 3 "$main" 352 28 65 17
   local y
@@ -162,13 +164,10 @@ scenario_dark_theme() {
     need_contrast "answer at $y (maroon)" 3 "$main" 22 $((y + MENU + 4)) 269 17
   done
   click "$main" $Q_ANSWER1
-  sleep 0.3
   need_contrast "verdict (navy)" 3 "$main" 72 76 80 17
   click "$main" $(at 360 132) # 正解表示
-  sleep 0.3
   need_contrast "correct answer (red)" 3 "$main" 168 76 120 17
   click "$main" $Q_NEXT
-  sleep 0.3
   need_contrast "correct answers (green)" 3 "$main" 400 57 16 17
   need_contrast "questions (green)" 3 "$main" 400 81 16 17
   need_contrast "score label (black)" 3 "$main" 352 60 39 14
@@ -180,7 +179,6 @@ scenario_dark_theme() {
   dlg=$(wait_dialog "$main" "$ed")
   choose_file "$dlg" "$TMP/list.dat"
   wait_window "Sorvik($TMP/list.dat)" >/dev/null
-  sleep 0.3
   need_contrast "editor's question box (black on white)" 3 "$ed" 12 56 200 19
   need_contrast "editor's answer box (black on white)" 3 "$ed" 12 88 200 19
   need_contrast "editor's entry number (navy)" 3 "$ed" 40 28 57 16
@@ -189,7 +187,6 @@ scenario_dark_theme() {
   click "$main" 111 10 # menu お知らせ
   click "$main" 150 30 # バージョン情報
   about=$(wait_window "ﾊﾞｰｼﾞｮﾝ情報")
-  sleep 0.3
   need_contrast "about box name (green)" 3 "$about" 64 16 100 14
   need_contrast "about box version (navy)" 3 "$about" 224 16 93 14
   need_contrast "about box help text (black on white)" 3 "$about" 20 76 270 80
@@ -213,9 +210,12 @@ scenario_descenders() {
   choose_file "$dlg" "$TMP/gjpqy.dat"
   wait_window "Sorvik($TMP/gjpqy.dat)" >/dev/null
   click "$main" $(at 360 132) # 正解表示
-  sleep 0.3
   # Label5 from its top to a few rows below its designed height, inside the panel.
-  read -r _ _ top bottom < <(contrast "$main" 168 76 120 22)
+  for ((i = 0; i < 50; i++)); do
+    read -r _ _ top bottom < <(contrast "$main" 168 76 120 22)
+    [ "$bottom" -ge 16 ] && break
+    sleep 0.1
+  done
   echo "Label5: text in rows $top to $bottom"
   [ "$top" -ge 0 ] || fail "Label5 shows no text"
   [ "$bottom" -ge 16 ] || fail "Label5: descenders cut off below row $bottom"
