@@ -6,6 +6,9 @@
 
 QPalette ClassicLook::Palette()
 {
+    // The desktop's standard light colours as the layouts knew them: a light grey
+    // face, white boxes, black text, and a plain grey that keeps disabled answers
+    // legible.
     const QColor face(0xF0, 0xF0, 0xF0), white(Qt::white), black(Qt::black), grey(0x80, 0x80, 0x80);
     struct Role {
         QPalette::ColorRole Role;
@@ -33,6 +36,9 @@ QPalette ClassicLook::Palette()
         {QPalette::ToolTipBase, QColor(0xFF, 0xFF, 0xE1), QColor(0xFF, 0xFF, 0xE1)},
         {QPalette::ToolTipText, black, black},
         {QPalette::PlaceholderText, grey, grey},
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        {QPalette::Accent, QColor(0x00, 0x78, 0xD7), QColor(0xCC, 0xCC, 0xCC)},
+#endif
     };
     // Every role but NoRole.
     static_assert(sizeof roles / sizeof roles[0] == QPalette::NColorRoles - 1, "a colour for every role");
