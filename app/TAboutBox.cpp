@@ -42,6 +42,25 @@ QByteArray NormaliseLineBreaks(const QByteArray &in)
     return out;
 }
 
+// The text area breaks lines only at CR LF. After normalisation a lone CR or LF is
+// the trail byte of a broken double-byte character, which shows as its lead byte's
+// own character; it breaks nothing.
+QString ShownText(const QString &decoded)
+{
+    QString shown;
+    shown.reserve(decoded.size());
+    for (qsizetype i = 0; i < decoded.size(); ++i) {
+        const QChar c = decoded.at(i);
+        if (c == QLatin1Char('\r') && i + 1 < decoded.size() && decoded.at(i + 1) == QLatin1Char('\n')) {
+            shown.append(QLatin1Char('\n'));
+            ++i;
+        } else if (c != QLatin1Char('\r') && c != QLatin1Char('\n')) {
+            shown.append(c);
+        }
+    }
+    return shown;
+}
+
 } // namespace
 
 TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
@@ -67,9 +86,7 @@ void TAboutBox::FormCreate(QObject *)
     const qsizetype nul = text.indexOf('\0');
     if (nul >= 0)
         text.truncate(nul);
-    QString shown = Cp932::Decode(text);
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    Memo1->setPlainText(shown);
+    Memo1->setPlainText(ShownText(Cp932::Decode(text)));
 }
 
 void TAboutBox::OKButtonClick(QObject *)

@@ -1,7 +1,11 @@
 #include "DesignFonts.h"
 
+#include "ClassicLook.h"
+
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QPalette>
 #include <QVariant>
 #include <QWidget>
@@ -36,13 +40,24 @@ static void ApplyOne(QWidget *w)
                 p.setColor(group, role, c);
         w->setPalette(p);
     }
+    // The substituted fonts stand a pixel or two taller than the designed ones: a
+    // label grows down to its font's line height, so descenders are not cut off.
+    if (qobject_cast<QLabel *>(w))
+        w->resize(w->width(), qMax(w->height(), QFontMetrics(w->font()).height()));
 }
 
-void DesignFonts::Apply(QWidget *root)
+static void ApplyTree(QWidget *root)
 {
     // Parents first, so that children without fonts of their own inherit them.
     ApplyOne(root);
     const auto children = root->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget *child : children)
-        Apply(child);
+        ApplyTree(child);
+}
+
+void DesignFonts::Apply(QWidget *root)
+{
+    if (root->isWindow())
+        ClassicLook::Apply(root);
+    ApplyTree(root);
 }

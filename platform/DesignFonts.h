@@ -5,12 +5,15 @@
 //   fontHeight -13          (negative: character height in pixels)
 //   fontStyle  "bold italic" (any of bold, italic; empty for regular)
 //   fontColor  "#008000"    (text colour)
-// A widget without them keeps its parent's font, as the layouts expect.
+// A widget without them keeps its parent's font, as the layouts expect. A label
+// sizes itself to its text: at least as tall as its font's line height, growing
+// downwards only, so that no other control moves.
 class QWidget;
 
 namespace DesignFonts {
 
-// Applies the properties of root and of every widget below it.
+// Applies the properties of root and of every widget below it. A window also gets
+// the light colours its text colours belong to (ClassicLook).
 void Apply(QWidget *root);
 
 } // namespace DesignFonts

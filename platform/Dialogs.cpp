@@ -55,56 +55,32 @@ public:
     bool RunFileDialog(TFileDialog &dialog, QWidget *owner) override
     {
         QFileDialog fd(owner);
-        fd.setOption(QFileDialog::DontUseNativeDialog);
-        const bool save = dialog.Kind == TFileDialogKind::Save;
-        fd.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        // The open dialog also returns a name that does not exist: the read then fails.
-        fd.setFileMode(QFileDialog::AnyFile);
-        if (!save)
-            fd.setLabelText(QFileDialog::Accept, QFileDialog::tr("&Open"));
-        fd.setOption(QFileDialog::DontConfirmOverwrite, !(save && dialog.OverwritePrompt));
-        const QStringList filters = NameFilters(dialog.Filter);
-        if (!filters.isEmpty()) {
-            fd.setNameFilters(filters);
-            if (dialog.FilterIndex >= 1 && dialog.FilterIndex <= filters.size())
-                fd.selectNameFilter(filters.at(dialog.FilterIndex - 1));
-        }
-        fd.setDefaultSuffix(dialog.DefaultExt);
-        if (!dialog.FileName.isEmpty()) {
-            const QFileInfo preset(dialog.FileName);
-            if (preset.isAbsolute() || dialog.FileName.contains(QLatin1Char('/')))
-                fd.setDirectory(preset.absolutePath());
-            fd.selectFile(preset.fileName());
-        }
+        SetUpFileDialog(fd, dialog);
         if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty())
             return false;
         dialog.FileName = fd.selectedFiles().first();
-        const int index = filters.indexOf(fd.selectedNameFilter());
-        if (index >= 0)
-            dialog.FilterIndex = index + 1;
+        if (const int index = ChosenFilterIndex(fd))
+            dialog.FilterIndex = index;
         return true;
     }
-
-private:
-    // "desc|pattern|desc|pattern" -> Qt's "desc (pattern)" filters.
-    static QStringList NameFilters(const QString &filter)
-    {
-        QStringList out;
-        const QStringList parts = filter.split(QLatin1Char('|'));
-        for (int i = 0; i + 1 < parts.size(); i += 2) {
-            const QString &description = parts.at(i);
-            QString pattern = parts.at(i + 1);
-            pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-            // "*.*" means every file, also one without a dot in its name.
-            const bool everyFile = pattern == QLatin1String("*.*");
-            if (!everyFile && description.endsWith(QLatin1Char('(') + pattern + QLatin1Char(')')))
-                out << description; // already in the form Qt reads: "desc(pattern)"
-            else
-                out << description + QLatin1String(" (") + (everyFile ? QStringLiteral("*") : pattern) + QLatin1Char(')');
-        }
-        return out;
-    }
 };
+
+// "desc|pattern|desc|pattern" -> Qt's "desc (pattern)" filters, of which the dialog
+// shows only the descriptions, exactly as written.
+QStringList NameFilters(const QString &filter)
+{
+    QStringList out;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString pattern = parts.at(i + 1);
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // "*.*" means every file, also one without a dot in its name.
+        if (pattern == QLatin1String("*.*"))
+            pattern = QStringLiteral("*");
+        out << parts.at(i) + QLatin1String(" (") + pattern + QLatin1Char(')');
+    }
+    return out;
+}
 
 DialogSeam *g_seam = nullptr;
 
@@ -119,6 +95,46 @@ DialogSeam &Dialogs()
 void SetDialogs(DialogSeam *seam)
 {
     g_seam = seam;
+}
+
+void SetUpFileDialog(QFileDialog &fd, const TFileDialog &dialog)
+{
+    fd.setOption(QFileDialog::DontUseNativeDialog);
+    fd.setOption(QFileDialog::HideNameFilterDetails);
+    const bool save = dialog.Kind == TFileDialogKind::Save;
+    fd.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // The open dialog also returns a name that does not exist: the read then fails.
+    fd.setFileMode(QFileDialog::AnyFile);
+    if (!save)
+        fd.setLabelText(QFileDialog::Accept, QFileDialog::tr("&Open"));
+    fd.setOption(QFileDialog::DontConfirmOverwrite, !(save && dialog.OverwritePrompt));
+    const QStringList filters = NameFilters(dialog.Filter);
+    if (!filters.isEmpty()) {
+        fd.setNameFilters(filters);
+        if (dialog.FilterIndex >= 1 && dialog.FilterIndex <= filters.size())
+            fd.selectNameFilter(filters.at(dialog.FilterIndex - 1));
+    }
+    fd.setDefaultSuffix(dialog.DefaultExt);
+    if (!dialog.FileName.isEmpty()) {
+        const QFileInfo preset(dialog.FileName);
+        if (preset.isAbsolute() || dialog.FileName.contains(QLatin1Char('/')))
+            fd.setDirectory(preset.absolutePath());
+        fd.selectFile(preset.fileName());
+    }
+}
+
+int ChosenFilterIndex(const QFileDialog &fd)
+{
+    // Qt names the chosen type by the description it shows, or (other versions)
+    // by the whole filter "description (pattern)".
+    const QString chosen = fd.selectedNameFilter();
+    const QStringList filters = fd.nameFilters();
+    for (int i = 0; i < filters.size(); ++i) {
+        const QString &f = filters.at(i);
+        if (f == chosen || f.left(f.lastIndexOf(QLatin1String(" ("))) == chosen)
+            return i + 1;
+    }
+    return 0;
 }
 
 bool TFileDialog::Execute(QWidget *owner)

@@ -3,6 +3,7 @@
 // that tests can script the learner's answers.
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 enum class TMsgButtons { Ok, RetryCancel, YesNoCancel };
@@ -53,6 +54,12 @@ public:
     // Runs the dialog; on confirmation sets dialog.FileName (and FilterIndex) and returns true.
     virtual bool RunFileDialog(TFileDialog &dialog, QWidget *owner) = 0;
 };
+
+// Gives Qt's file dialog fd the settings of dialog: what Qt's seam runs, and what
+// tests read without running it.
+void SetUpFileDialog(QFileDialog &fd, const TFileDialog &dialog);
+// The file type chosen in fd, 1-based as FilterIndex; 0 when none.
+int ChosenFilterIndex(const QFileDialog &fd);
 
 // The seam in use: Qt's dialogs unless a test has put its own in place.
 DialogSeam &Dialogs();

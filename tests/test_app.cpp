@@ -6,10 +6,13 @@
 #include "TestMain.h"
 #include "Windows.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QScopeGuard>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -28,10 +31,17 @@ private slots:
     void aboutBoxCentredFirstThenWhereLeft();
     void aboutBoxOkBringsTheQuizWindowForward();
     void aboutBoxMemoTakesEnter();
+    void aboutBoxPanelIsEtched();
     void editorSaveReachesTheQuizThroughAFile();
+    void windowsLookTheSameUnderADarkTheme_data();
+    void windowsLookTheSameUnderADarkTheme();
+    void labelsAsTallAsTheirFont();
+    void screenReadersNameBoxesAndNumbers_data();
+    void screenReadersNameBoxesAndNumbers();
 
 private:
     void Start(const QByteArray *helpText);
+    QMap<QString, QImage> GrabWindows();
     QTemporaryDir *Dir = nullptr;
     QString OldCwd;
 };
@@ -80,6 +90,11 @@ void TestApp::startUpOrderAndHelpText_data()
     QTest::newRow("LF CR is two breaks") << true << QByteArray("a\n\rb") << QString() << QStringLiteral("a\n\nb");
     QTest::newRow("Shift-JIS") << true << QByteArray("\x8e\x67\x82\xa2\x95\xfb\r\n") << QString()
                                << QStringLiteral("使い方\n");
+    // The byte after a lead byte is no break, in the text shown too: one line.
+    QTest::newRow("lead byte before CR") << true << QByteArray("A\x81\rB") << QString() << QStringLiteral("A\uF781B");
+    QTest::newRow("lead byte before LF") << true << QByteArray("A\x81\nB") << QString() << QStringLiteral("A\uF781B");
+    QTest::newRow("lead byte before CR LF") << true << QByteArray("A\x81\r\nB") << QString()
+                                            << QStringLiteral("A\uF781\nB");
     QTest::newRow("NUL ends the text") << true << QByteArray("ab\ncd\0ef", 8) << QString() << QStringLiteral("ab\ncd");
     QTest::newRow("over the limit") << true << QByteArray(TAboutBox::MemoLimit + 1, 'x') << memoTooLarge
                                     << QStringLiteral("Memo1");
@@ -209,6 +224,24 @@ void TestApp::aboutBoxMemoTakesEnter()
     QCOMPARE(memo->toPlainText(), QStringLiteral("ab\n"));
 }
 
+void TestApp::aboutBoxPanelIsEtched()
+{
+    const QByteArray help("help");
+    Start(&help);
+    auto *panel = AboutForm()->findChild<QFrame *>(QStringLiteral("Panel1"));
+    QCOMPARE(panel->geometry(), QRect(8, 8, 321, 169));
+    QCOMPARE(panel->contentsRect(), QRect(2, 2, 317, 165));
+    // Outer bevel lowered (shadow above and left, light below and right), inner
+    // bevel raised (the other way round): two lines all round.
+    const QImage image = panel->grab().toImage();
+    const QRgb shadow = panel->palette().color(QPalette::Dark).rgb();
+    const QRgb light = panel->palette().color(QPalette::Light).rgb();
+    const int w = image.width(), h = image.height(), x = w / 2, y = h / 2;
+    const QList<QRgb> edges{image.pixel(x, 0), image.pixel(x, 1), image.pixel(0, y), image.pixel(1, y),
+                            image.pixel(x, h - 2), image.pixel(x, h - 1), image.pixel(w - 2, y), image.pixel(w - 1, y)};
+    QCOMPARE(edges, QList<QRgb>({shadow, light, shadow, light, shadow, light, shadow, light}));
+}
+
 void TestApp::editorSaveReachesTheQuizThroughAFile()
 {
     QByteArray help("help");
@@ -238,6 +271,113 @@ void TestApp::editorSaveReachesTheQuizThroughAFile()
     QFile out(saved);
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), QByteArray("\x90\x56\x82\xb5\x82\xa2\r\nnew\r\n") + words);
+}
+
+// The three windows and their menus as the learner sees them: the quiz window with
+// the answer shown (enabled and disabled buttons, every label colour), the editor
+// with typed words, the about box with its help text.
+QMap<QString, QImage> TestApp::GrabWindows()
+{
+    QuizForm()->findChild<QPushButton *>(QStringLiteral("Miru"))->click();
+    EditorForm()->findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(QStringLiteral("gjpqy 問題"));
+    QMap<QString, QImage> shots;
+    shots[QStringLiteral("quiz window")] = Form1->grab().toImage();
+    shots[QStringLiteral("editor")] = Form2->grab().toImage();
+    shots[QStringLiteral("about box")] = AboutBox->grab().toImage();
+    for (QWidget *w : {Form1, Form2}) {
+        auto *menu = w->findChild<QMenu *>(QStringLiteral("K1"));
+        menu->resize(menu->sizeHint());
+        shots[w == Form1 ? QStringLiteral("quiz menu") : QStringLiteral("editor menu")] = menu->grab().toImage();
+    }
+    return shots;
+}
+
+void TestApp::windowsLookTheSameUnderADarkTheme_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *w : {"quiz window", "editor", "about box", "quiz menu", "editor menu"})
+        QTest::newRow(w) << QString::fromLatin1(w);
+}
+
+void TestApp::windowsLookTheSameUnderADarkTheme()
+{
+    QFETCH(QString, window);
+    const QPalette light = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x24, 0x24, 0x24));
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        dark.setColor(group, QPalette::Base, QColor(0x2D, 0x2D, 0x2D));
+        dark.setColor(group, QPalette::Highlight, QColor(0x15, 0x53, 0x9E));
+        dark.setColor(group, QPalette::ToolTipBase, QColor(0x10, 0x10, 0x10));
+    }
+    const QByteArray help("help\r\n");
+    Start(&help);
+    const QImage expected = GrabWindows().value(window);
+    QVERIFY(!expected.isNull());
+    // And that look is the light one: a light face behind the words.
+    QVERIFY(qGray(expected.pixel(5, expected.height() - 5)) > 200);
+
+    // A theme that changes while the program runs...
+    QApplication::setPalette(dark);
+    QCOMPARE(GrabWindows().value(window), expected);
+    // ...and one in place at start-up.
+    cleanup();
+    init();
+    Start(&help);
+    QCOMPARE(GrabWindows().value(window), expected);
+}
+
+void TestApp::labelsAsTallAsTheirFont()
+{
+    const QByteArray help("help");
+    Start(&help);
+    int labels = 0;
+    for (QWidget *window : {Form1, Form2, AboutBox}) {
+        const auto all = window->findChildren<QLabel *>();
+        for (QLabel *label : all) {
+            if (label->window() != window)
+                continue; // one of the other windows, which the quiz window owns
+            const int line = QFontMetrics(label->font()).height();
+            QVERIFY2(label->height() >= line, qPrintable(label->objectName() + QLatin1String(" is ") +
+                                                         QString::number(label->height()) + QLatin1String(" < ") +
+                                                         QString::number(line)));
+            ++labels;
+        }
+    }
+    QCOMPARE(labels, 8 + 2 + 5);
+}
+
+void TestApp::screenReadersNameBoxesAndNumbers_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");       // its own accessible name; empty: none
+    QTest::addColumn<QString>("labelledBy"); // the label it is tied to; empty: none
+    QTest::newRow("editor's question box") << "Form2/Edit1" << "問題" << "";
+    QTest::newRow("editor's answer box") << "Form2/Edit2" << "答え" << "";
+    QTest::newRow("correct answers") << "Form1/Label2" << "" << "正答数";
+    QTest::newRow("questions") << "Form1/Label3" << "" << "問題数";
+}
+
+void TestApp::screenReadersNameBoxesAndNumbers()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, labelledBy);
+    const QByteArray help("help");
+    Start(&help);
+    QWidget *window = control.startsWith(QLatin1String("Form1")) ? Form1 : Form2;
+    QWidget *w = window->findChild<QWidget *>(control.section(QLatin1Char('/'), 1));
+    QVERIFY(w);
+    QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+    QVERIFY(a);
+    QCOMPARE(w->accessibleName(), name);
+    if (!name.isEmpty())
+        QCOMPARE(a->text(QAccessible::Name), name);
+    QStringList labels;
+    const auto relations = a->relations(QAccessible::Label);
+    for (const auto &r : relations)
+        labels << r.first->text(QAccessible::Name);
+    QCOMPARE(labels, labelledBy.isEmpty() ? QStringList() : QStringList{labelledBy});
 }
 
 TAVI_TEST_MAIN(TestApp)

@@ -201,8 +201,9 @@ private slots:
 
         const int none = Qt::NoFocus, tab = Qt::StrongFocus, click = Qt::ClickFocus;
         const QString navy = QStringLiteral("#000080"), black = QStringLiteral("#000000");
-        QTest::newRow("Label1") << "Label1" << QRect(40, 8, 57, 15) << "第    問" << 15 << true << navy << true << none;
-        QTest::newRow("Label2") << "Label2" << QRect(144, 8, 57, 15) << "全    問" << 15 << true << navy << true << none;
+        // The labels are as tall as their 15-pixel font's line height (16), so descenders show.
+        QTest::newRow("Label1") << "Label1" << QRect(40, 8, 57, 16) << "第    問" << 15 << true << navy << true << none;
+        QTest::newRow("Label2") << "Label2" << QRect(144, 8, 57, 16) << "全    問" << 15 << true << navy << true << none;
         QTest::newRow("Edit1") << "Edit1" << QRect(8, 32, 249, 27) << "" << 19 << true << black << true << tab;
         QTest::newRow("Edit2") << "Edit2" << QRect(8, 64, 249, 27) << "" << 19 << true << black << true << tab;
         QTest::newRow("Button6") << "Button6" << QRect(8, 104, 83, 25) << "保存" << 12 << false << "" << true << click;

@@ -9,6 +9,9 @@
 #include "Texts.h"
 #include "TestMain.h"
 
+#include <QComboBox>
+#include <QFileDialog>
+#include <QListView>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <stdexcept>
@@ -33,6 +36,8 @@ private slots:
     void wiredHandlerReportsAndGoesOn();
     void readFileRefusesWhatIsNotARegularFile_data();
     void readFileRefusesWhatIsNotARegularFile();
+    void fileDialogFilters_data();
+    void fileDialogFilters();
 };
 
 void TestPlatform::cp932EveryOneAndTwoByteSequence()
@@ -343,6 +348,77 @@ void TestPlatform::readFileRefusesWhatIsNotARegularFile()
         QFAIL("opened");
     } catch (const EFOpenError &e) {
         QCOMPARE(e.Message(), QStringLiteral("ﾌｧｲﾙ ") + path + QStringLiteral(" は開けません"));
+    }
+}
+
+// The file types as the dialog lists them (the designed descriptions, nothing
+// added) and the files each type shows.
+void TestPlatform::fileDialogFilters_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("firstType");
+    QTest::addColumn<QStringList>("secondType");
+    const QStringList all{"a.dat", "b.txt", "c.d.e", "nodot"};
+    QTest::newRow("quiz window") << QStringLiteral("ﾃﾞｰﾀ(*.dat)|*.dat|ﾃｷｽﾄ(*.txt)|*.txt")
+                                 << QStringList{"ﾃﾞｰﾀ(*.dat)", "ﾃｷｽﾄ(*.txt)"} << QStringList{"a.dat"}
+                                 << QStringList{"b.txt"};
+    QTest::newRow("editor, every file") << QStringLiteral("データ(*.dat)|*.dat|すべてのファイル(*.*)|*.*")
+                                        << QStringList{"データ(*.dat)", "すべてのファイル(*.*)"}
+                                        << QStringList{"a.dat"} << all;
+    QTest::newRow("two patterns") << QStringLiteral("両方|*.dat;*.txt") << QStringList{"両方"}
+                                  << QStringList{"a.dat", "b.txt"} << QStringList();
+}
+
+void TestPlatform::fileDialogFilters()
+{
+    QFETCH(QString, filter);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, firstType);
+    QFETCH(QStringList, secondType);
+    QTemporaryDir dir;
+    for (const char *name : {"a.dat", "b.txt", "c.d.e", "nodot"}) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    TOpenDialog settings;
+    settings.Filter = filter;
+    settings.FileName = dir.filePath(QStringLiteral("x"));
+    QFileDialog fd;
+    SetUpFileDialog(fd, settings);
+    auto *types = fd.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    QVERIFY(types);
+    QStringList items;
+    for (int i = 0; i < types->count(); ++i)
+        items << types->itemText(i);
+    QCOMPARE(items, shown);
+
+    auto *view = fd.findChild<QListView *>(QStringLiteral("listView"));
+    QVERIFY(view);
+    auto listed = [view] {
+        QStringList names;
+        const QModelIndex root = view->rootIndex();
+        for (int row = 0; row < view->model()->rowCount(root); ++row) {
+            const QModelIndex index = view->model()->index(row, 0, root);
+            if (index.flags() & Qt::ItemIsEnabled)
+                names << index.data().toString();
+        }
+        names.sort();
+        return names;
+    };
+    QTRY_COMPARE(listed(), firstType);
+    QCOMPARE(ChosenFilterIndex(fd), 1);
+    if (shown.size() > 1) {
+        QTest::keyClick(types, Qt::Key_Down); // the learner picks the second type
+        QCOMPARE(types->currentIndex(), 1);
+        QTRY_COMPARE(listed(), secondType);
+        // The type chosen is the one a confirmed run keeps.
+        QCOMPARE(ChosenFilterIndex(fd), 2);
+        // A type kept from an earlier run is chosen when the dialog opens again.
+        settings.FilterIndex = 2;
+        QFileDialog again;
+        SetUpFileDialog(again, settings);
+        QCOMPARE(ChosenFilterIndex(again), 2);
     }
 }
 

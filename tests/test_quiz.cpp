@@ -684,13 +684,15 @@ void TestQuiz::layout_data()
     const QString panel = QStringLiteral("Panel1");
     const QString p = QStringLiteral("IPAPGothic");
     const QColor none, black(0, 0, 0), maroon(128, 0, 0), green(0, 128, 0), navy(0, 0, 128), red(255, 0, 0);
+    // Labels as designed, but as tall as their font's line height (IPA fonts: 16 px
+    // -> 17, 13 px -> 14, 24 px -> 26), so that descenders show.
     auto row = [](const char *n, const QString &par, QRect g, const QString &c, const QString &f, int px, bool b,
                   QColor col) { QTest::newRow(n) << QString::fromLatin1(n) << par << g << c << f << px << b << col; };
-    row("Label2", form, {400, 37, 7, 16}, "", p, 16, true, green);
-    row("Label3", form, {400, 61, 7, 16}, "", p, 16, true, green);
+    row("Label2", form, {400, 37, 7, 17}, "", p, 16, true, green);
+    row("Label3", form, {400, 61, 7, 17}, "", p, 16, true, green);
     row("Label4", form, {352, 8, 65, 25}, "Label4", p, 16, true, navy);
-    row("Label7", form, {352, 40, 39, 13}, "正答数", p, 13, false, black);
-    row("Label8", form, {352, 64, 39, 13}, "問題数", p, 13, false, black);
+    row("Label7", form, {352, 40, 39, 14}, "正答数", p, 13, false, black);
+    row("Label8", form, {352, 64, 39, 14}, "問題数", p, 13, false, black);
     row("Susumeru", form, {304, 152, 113, 57}, ">>", p, 13, true, black);
     row("Miru", form, {304, 120, 113, 25}, "正解表示", p, 12, false, none);
     row("Yomikomi", form, {344, 224, 73, 25}, "読み込み", p, 12, false, none);
@@ -702,9 +704,9 @@ void TestQuiz::layout_data()
     row("Sakujo", form, {304, 88, 113, 25}, "記憶完了", p, 12, false, none);
     row("Hozon", form, {92, 224, 73, 25}, "保 存", p, 12, false, none);
     row("Panel1", form, {16, 8, 329, 73}, "", p, 12, false, none);
-    row("Label1", panel, {56, 48, 35, 16}, "判定", p, 16, true, navy);
-    row("Label5", panel, {152, 48, 35, 16}, "正解", p, 16, true, red);
-    row("Label6", panel, {16, 8, 304, 24}, "Pelimo 1.3.1", QStringLiteral("IPAGothic"), 24, true, black);
+    row("Label1", panel, {56, 48, 35, 17}, "判定", p, 16, true, navy);
+    row("Label5", panel, {152, 48, 35, 17}, "正解", p, 16, true, red);
+    row("Label6", panel, {16, 8, 304, 26}, "Pelimo 1.3.1", QStringLiteral("IPAGothic"), 24, true, black);
     row("Button5", form, {260, 224, 73, 25}, "編集画面", p, 12, false, none);
     row("Button6", form, {176, 224, 73, 25}, "英和／和英", p, 12, false, none);
 }
@@ -734,7 +736,11 @@ void TestQuiz::layout()
         QCOMPARE(label->text(), caption);
         QCOMPARE(label->textFormat(), Qt::PlainText);
         QVERIFY(!label->wordWrap());
-        QVERIFY(!label->buddy());
+        // The score labels are tied to their numbers, for screen readers.
+        const QString buddy = name == QLatin1String("Label7")   ? QStringLiteral("Label2")
+                              : name == QLatin1String("Label8") ? QStringLiteral("Label3")
+                                                                : QString();
+        QCOMPARE(label->buddy() ? label->buddy()->objectName() : QString(), buddy);
         QCOMPARE(label->palette().color(QPalette::WindowText), colour.isValid() ? colour : formText);
     } else if (auto *button = qobject_cast<QPushButton *>(w)) {
         QCOMPARE(button->text(), caption);
@@ -872,14 +878,14 @@ void TestQuiz::longLinesAreCutAtTheEdge()
     lines[1] = QByteArray(200, 'M');
     Load(lines);
     // Grown to the panel's inner edge (its 1-pixel frame stays visible), on one line.
-    QCOMPARE(Label("Label6")->geometry(), QRect(16, 8, 328 - 16, 24));
-    QCOMPARE(Label("Label5")->geometry(), QRect(152, 48, 328 - 152, 16));
+    QCOMPARE(Label("Label6")->geometry(), QRect(16, 8, 328 - 16, 26));
+    QCOMPARE(Label("Label5")->geometry(), QRect(152, 48, 328 - 152, 17));
     QCOMPARE(Slot(Form->AnswerSlot)->geometry().size(), QSize(281, 25));
     QCOMPARE(Slot(Form->AnswerSlot)->text(), QString(200, QLatin1Char('M')));
     // A short line brings a label back to its designed width, never below it.
     Load(Entries(4));
-    QCOMPARE(Label("Label6")->geometry(), QRect(16, 8, 304, 24));
-    QCOMPARE(Label("Label5")->geometry(), QRect(152, 48, 35, 16));
+    QCOMPARE(Label("Label6")->geometry(), QRect(16, 8, 304, 26));
+    QCOMPARE(Label("Label5")->geometry(), QRect(152, 48, 35, 17));
     // The verdict, wider than its designed 35 pixels, grows to show in full.
     Form->AnswerSlot = 1;
     Click("Button1");

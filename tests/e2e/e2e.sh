@@ -158,6 +158,96 @@ scenario_file_size_limit() {
   wait_exit
 }
 
+# Under a dark desktop theme the windows keep the light face and white boxes their
+# text colours belong to: every coloured text stands out from a light background,
+# measured on the screen. The file dialog follows the theme, which shows that the
+# theme is in force.
+scenario_dark_theme() {
+  local p
+  for p in qt6-gtk-platformtheme gnome-themes-extra; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+      { echo "SKIP: $p is not installed (scripts/install-deps installs it)"; exit 77; }
+  done
+  make_list "$TMP/list.dat"
+  start_tavi_env QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark
+  local main dlg ed about ratio light i
+  main=$(wait_window "☆Sorvik")
+  click "$main" $Q_LOAD
+  dlg=$(wait_dialog "$main")
+  for ((i = 0; i < 50; i++)); do
+    read -r ratio light _ < <(contrast "$dlg" 0 0 -1 -1)
+    awk -v l="$light" 'BEGIN { exit !(l < 0.2) }' && break
+    sleep 0.1
+  done
+  awk -v l="$light" 'BEGIN { exit !(l < 0.2) }' || fail "the file dialog is not dark ($light): no dark theme"
+  choose_file "$dlg" "$TMP/list.dat"
+  wait_window "Sorvik($TMP/list.dat)" >/dev/null
+  need_contrast "question (black)" 3 "$main" 32 36 200 24
+  need_contrast "question number (navy)" 3 "$main" 352 28 65 17
+  local y
+  for y in 88 120 152 184; do
+    need_contrast "answer at $y (maroon)" 3 "$main" 22 $((y + MENU + 4)) 269 17
+  done
+  click "$main" $Q_ANSWER1
+  need_contrast "verdict (navy)" 3 "$main" 72 76 80 17
+  click "$main" $(at 360 132) # 正解表示
+  need_contrast "correct answer (red)" 3 "$main" 168 76 120 17
+  click "$main" $Q_NEXT
+  need_contrast "correct answers (green)" 3 "$main" 400 57 16 17
+  need_contrast "questions (green)" 3 "$main" 400 81 16 17
+  need_contrast "score label (black)" 3 "$main" 352 60 39 14
+
+  click "$main" $Q_EDIT
+  ed=$(wait_window "単語編集")
+  click "$ed" 25 10 # menu ファイル
+  click "$ed" 40 28 # 開く
+  dlg=$(wait_dialog "$main" "$ed")
+  choose_file "$dlg" "$TMP/list.dat"
+  wait_window "Sorvik($TMP/list.dat)" >/dev/null
+  need_contrast "editor's question box (black on white)" 3 "$ed" 12 56 200 19
+  need_contrast "editor's answer box (black on white)" 3 "$ed" 12 88 200 19
+  need_contrast "editor's entry number (navy)" 3 "$ed" 40 28 57 16
+  need_contrast "editor's button (black)" 3 "$ed" 12 128 75 17
+
+  click "$main" 111 10 # menu お知らせ
+  click "$main" 150 30 # バージョン情報
+  about=$(wait_window "ﾊﾞｰｼﾞｮﾝ情報")
+  need_contrast "about box name (green)" 3 "$about" 64 16 100 14
+  need_contrast "about box version (navy)" 3 "$about" 224 16 93 14
+  need_contrast "about box help text (black on white)" 3 "$about" 20 76 270 80
+  click "$about" 172 192 # OK
+  wait_gone "ﾊﾞｰｼﾞｮﾝ情報"
+  click "$main" $Q_CLOSE
+  wait_exit
+}
+
+# "gjpqy" as the answer shown in red: its descenders are drawn whole, below the
+# label's designed 16 pixels, where the taller substituted font used to lose them.
+scenario_descenders() {
+  local i
+  : >"$TMP/gjpqy.dat"
+  for i in 0 1 2 3 4; do printf 'gjpqy\r\ngjpqy\r\n' >>"$TMP/gjpqy.dat"; done
+  start_tavi
+  local main dlg top bottom
+  main=$(wait_window "☆Sorvik")
+  click "$main" $Q_LOAD
+  dlg=$(wait_dialog "$main")
+  choose_file "$dlg" "$TMP/gjpqy.dat"
+  wait_window "Sorvik($TMP/gjpqy.dat)" >/dev/null
+  click "$main" $(at 360 132) # 正解表示
+  # Label5 from its top to a few rows below its designed height, inside the panel.
+  for ((i = 0; i < 50; i++)); do
+    read -r _ _ top bottom < <(contrast "$main" 168 76 120 22)
+    [ "$bottom" -ge 16 ] && break
+    sleep 0.1
+  done
+  echo "Label5: text in rows $top to $bottom"
+  [ "$top" -ge 0 ] || fail "Label5 shows no text"
+  [ "$bottom" -ge 16 ] || fail "Label5: descenders cut off below row $bottom"
+  click "$main" $Q_CLOSE
+  wait_exit
+}
+
 [ $# = 1 ] || fail "usage: e2e.sh SCENARIO"
 declare -F "scenario_$1" >/dev/null || fail "no scenario $1"
 start_x

@@ -157,3 +157,34 @@ wait_file() {
   done
   fail "no file $1"
 }
+
+# start_tavi_env NAME=VALUE...: start_tavi with these settings added (a desktop
+# theme, a scale factor).
+start_tavi_env() {
+  (cd "$WORK" && exec env -u QT_QPA_PLATFORM HOME="$TMP" XDG_RUNTIME_DIR="$TMP" "$@" "$PREFIX/bin/tavi") &
+  TAVI_PID=$!
+}
+
+# contrast WINDOW X Y W H [FILE]: prints the contrast ratio of the text in that
+# region of the window against its background, the background's luminance (0
+# black ... 1 white), and the first and last rows of the region with text in them;
+# FILE gets the region as a PNG picture.
+contrast() {
+  env -u QT_QPA_PLATFORM XDG_RUNTIME_DIR="$TMP" "$BUILD_DIR/tests/shot" "$@" 2>/dev/null ||
+    fail "no picture of window $1"
+}
+
+# need_contrast WHAT MIN WINDOW X Y W H: the text there stands out from a light
+# background at least MIN:1 (waiting a little for the window to be drawn).
+need_contrast() {
+  local what=$1 min=$2 ratio light i
+  shift 2
+  for ((i = 0; i < 50; i++)); do
+    read -r ratio light _ < <(contrast "$@")
+    awk -v r="$ratio" -v m="$min" -v l="$light" 'BEGIN { exit !(r >= m && l >= 0.6) }' && break
+    sleep 0.1
+  done
+  echo "$what: contrast $ratio:1 on a background of luminance $light"
+  awk -v r="$ratio" -v m="$min" 'BEGIN { exit !(r >= m) }' || fail "$what: contrast $ratio:1, below $min:1"
+  awk -v l="$light" 'BEGIN { exit !(l >= 0.6) }' || fail "$what: dark background ($light)"
+}
