@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "Cp932.h"
+#include "Desktop.h"
 #include "DesignFonts.h"
 #include "Exceptions.h"
 #include "Forms.h"
@@ -9,7 +10,6 @@
 #include "Texts.h"
 
 #include <QPixmap>
-#include <QScreen>
 
 namespace {
 
@@ -80,13 +80,11 @@ void TAboutBox::OKButtonClick(QObject *)
 
 void TAboutBox::showEvent(QShowEvent *event)
 {
-    // Centred on the screen the first time; afterwards where the learner left it.
+    // Centred on the quiz window's screen the first time; afterwards where the
+    // learner left it.
     if (!Shown) {
         Shown = true;
-        const QRect screen = (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->geometry();
-        const QSize outer = frameGeometry().size();
-        move(screen.x() + qMax(0, (screen.width() - outer.width()) / 2),
-             screen.y() + qMax(0, (screen.height() - outer.height()) / 2));
+        Desktop::CentreOnScreenOf(this, Form1);
     }
     QWidget::showEvent(event);
 }

@@ -10,6 +10,9 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -29,6 +32,10 @@ private slots:
     void aboutBoxOkBringsTheQuizWindowForward();
     void aboutBoxMemoTakesEnter();
     void editorSaveReachesTheQuizThroughAFile();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
+    void f10OpensTheMenuBar_data();
+    void f10OpensTheMenuBar();
 
 private:
     void Start(const QByteArray *helpText);
@@ -45,7 +52,9 @@ void TestApp::init()
 
 void TestApp::cleanup()
 {
-    delete Form1; // owns the other two
+    delete AboutBox;
+    delete Form2;
+    delete Form1;
     Form1 = Form2 = AboutBox = nullptr;
     Application::SetMainForm(nullptr);
     QDir::setCurrent(OldCwd);
@@ -116,10 +125,16 @@ void TestApp::startUpOrderAndHelpText()
     QVERIFY(qobject_cast<TForm1 *>(Form1));
     QVERIFY(qobject_cast<TForm2 *>(Form2));
     QVERIFY(qobject_cast<TAboutBox *>(AboutBox));
-    // Owned by the main window, so the program has one taskbar entry.
-    QCOMPARE(Form2->parentWidget(), Form1);
-    QCOMPARE(AboutBox->parentWidget(), Form1);
-    QVERIFY(Form2->isWindow() && AboutBox->isWindow());
+    // Owned by no other window and no dialog, so that no window manager keeps one
+    // above another; the about box keeps its dialog frame.
+    for (QWidget *form : {Form1, Form2, AboutBox}) {
+        QCOMPARE(form->parentWidget(), nullptr);
+        QCOMPARE(form->windowType(), Qt::Window);
+    }
+    const Qt::WindowFlags frame = AboutBox->windowFlags();
+    QVERIFY(frame & Qt::WindowCloseButtonHint);
+    QVERIFY(!(frame & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(Form1->windowIconText(), QStringLiteral("Tavi"));
     QCOMPARE(Form1->windowTitle(), QStringLiteral("☆Sorvik"));
     QCOMPARE(Form2->windowTitle(), QStringLiteral("単語編集"));
     QCOMPARE(AboutBox->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -238,6 +253,75 @@ void TestApp::editorSaveReachesTheQuizThroughAFile()
     QFile out(saved);
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), QByteArray("\x90\x56\x82\xb5\x82\xa2\r\nnew\r\n") + words);
+}
+
+void TestApp::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("presses");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier) << true;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    QTest::newRow("Space as before") << int(Qt::Key_Space) << int(Qt::NoModifier) << true;
+    QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << false;
+}
+
+// Enter presses the button that has the focus in the quiz window and the editor,
+// and no button turns into a default button for it.
+void TestApp::enterPressesTheFocusedButton()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, presses);
+    QByteArray help("help");
+    Start(&help);
+    Form1->show();
+    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    auto *edit = QuizForm()->findChild<QPushButton *>(QStringLiteral("Button5")); // 編集画面
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(Form2->isVisible(), presses);
+
+    Forms::Show(Form2);
+    QVERIFY(QTest::qWaitForWindowActive(Form2));
+    auto *edit1 = EditorForm()->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+    edit1->setText(QStringLiteral("word"));
+    auto *clear = EditorForm()->findChild<QPushButton *>(QStringLiteral("Button5")); // クリア
+    clear->setFocus();
+    QTest::keyClick(clear, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(edit1->text().isEmpty(), presses);
+    for (QWidget *form : {Form1, Form2})
+        for (QPushButton *button : form->findChildren<QPushButton *>())
+            QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+}
+
+void TestApp::f10OpensTheMenuBar_data()
+{
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("menu");
+    QTest::newRow("quiz window") << 1 << QStringLiteral("Susumeru") << QStringLiteral("ファイル操作");
+    QTest::newRow("editor, in a box") << 2 << QStringLiteral("Edit1") << QStringLiteral("ファイル");
+}
+
+void TestApp::f10OpensTheMenuBar()
+{
+    QFETCH(int, form);
+    QFETCH(QString, focus);
+    QFETCH(QString, menu);
+    QByteArray help("help");
+    Start(&help);
+    QWidget *window = form == 1 ? Form1 : Form2;
+    Forms::Show(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto *target = window->findChild<QWidget *>(focus);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_F10);
+    QMenuBar *bar = static_cast<QMainWindow *>(window)->menuBar();
+    QVERIFY(bar->activeAction());
+    QCOMPARE(bar->activeAction()->text().remove(QLatin1Char('&')), menu);
+    QTRY_VERIFY(bar->activeAction()->menu()->isVisible());
+    bar->activeAction()->menu()->close();
 }
 
 TAVI_TEST_MAIN(TestApp)
