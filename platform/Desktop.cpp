@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
@@ -181,33 +182,32 @@ QPoint CentredFrame(const QWidget *form, const QWidget *other, const QMargins &f
                                    qMax(0, (area.height() - outer.height()) / 2));
 }
 
-// Puts a window at its designed place, or where the screens there are allow, when
-// it is first shown: the screens are those of that moment, and the place is given
-// once the native window exists, so that it is the frame's place under any manager.
-class FirstShowPlace : public QObject {
+// A modal dialog or message box hands the activation back to the window it belongs
+// to when it closes, as on the platform the program was designed on. Window
+// managers would pick by their own rules, which pass over windows without a
+// taskbar entry.
+class ModalReturn : public QObject {
 public:
-    explicit FirstShowPlace(QWidget *form) : QObject(form), Designed(form->pos()) {}
+    using QObject::QObject;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && !event->spontaneous()) {
-            auto *form = static_cast<QWidget *>(watched);
-            QList<QRect> screens;
-            for (QScreen *screen : QGuiApplication::screens())
-                screens.append(screen->geometry());
-            QScreen *primary = QGuiApplication::primaryScreen();
-            // Qt gives the frame's place right only when it knows the frame.
-            FrameExtentsBeforeMap(form);
-            form->move(primary ? Desktop::PlaceOnScreens(Designed, screens, primary->availableGeometry()) : Designed);
-            form->removeEventFilter(this);
-            deleteLater();
+        if (event->type() == QEvent::Hide && watched->isWidgetType()) {
+            auto *dialog = static_cast<QWidget *>(watched);
+            QWidget *owner = dialog->isWindow() && dialog->isModal() && dialog->parentWidget()
+                                 ? dialog->parentWidget()->window()
+                                 : nullptr;
+            if (owner) {
+                QPointer<QWidget> guarded(owner);
+                QTimer::singleShot(0, owner, [guarded] {
+                    if (guarded && guarded->isVisible() && !QApplication::activeModalWidget())
+                        guarded->activateWindow();
+                });
+            }
         }
         return false;
     }
-
-private:
-    QPoint Designed;
 };
 
 class KeyConventions : public QObject {
@@ -254,6 +254,11 @@ private:
 
 void Desktop::MainWindow(QWidget *form, const QString &title)
 {
+    static ModalReturn *modalReturn = nullptr;
+    if (!modalReturn) {
+        modalReturn = new ModalReturn(qApp);
+        qApp->installEventFilter(modalReturn);
+    }
     // Taskbars that label an entry apart from the window's caption read the icon name.
     form->setWindowIconText(title);
 }
@@ -261,7 +266,9 @@ void Desktop::MainWindow(QWidget *form, const QString &title)
 void Desktop::SecondaryWindow(QWidget *form)
 {
     Qt::WindowFlags flags = form->windowFlags();
-    if ((flags & Qt::WindowType_Mask) == Qt::Dialog && !(flags & Qt::CustomizeWindowHint))
+    // A window's frame follows its type unless the hints are customised; a dialog's
+    // then has to be spelled out.
+    if ((flags & Qt::WindowType_Mask) == Qt::Dialog)
         flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     // A dialog is kept above the window it belongs to by every window manager.
     form->setParent(nullptr);
@@ -279,7 +286,15 @@ QPoint Desktop::PlaceOnScreens(QPoint designed, const QList<QRect> &screens, con
 
 void Desktop::KeepOnScreen(QWidget *form)
 {
-    form->installEventFilter(new FirstShowPlace(form));
+    QScreen *primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return;
+    QList<QRect> screens;
+    for (QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->geometry());
+    const QPoint place = PlaceOnScreens(form->pos(), screens, primary->availableGeometry());
+    if (place != form->pos())
+        form->move(place);
 }
 
 void Desktop::CentreOnScreenOf(QWidget *form, QWidget *other)

@@ -13,6 +13,8 @@ namespace Desktop {
 
 // The main window carries the program's one taskbar entry. Where the platform has
 // a label for that entry apart from the caption (X11: the icon name), it is title.
+// From then on a closing modal dialog or message box activates the window it
+// belongs to again.
 void MainWindow(QWidget *form, const QString &title);
 
 // A secondary window: an ordinary top-level window, free to lie above or below the
@@ -22,9 +24,10 @@ void MainWindow(QWidget *form, const QString &title);
 // program's next visible window in stacking order.
 void SecondaryWindow(QWidget *form);
 
-// At its first show, keeps a window's designed place (its place when this is
-// called) where it lies on a screen; otherwise moves it to the same offset from the
-// top left of the primary screen's available area. The place is the outer frame's.
+// Keeps a window's designed place (the outer frame's, set before the window is
+// first shown) where it lies on a screen; otherwise moves it to the same offset from
+// the top left of the primary screen's available area. Call it before the first
+// show: Qt then hands the place to the window manager as the frame's.
 void KeepOnScreen(QWidget *form);
 // The rule itself, on screen rectangles.
 QPoint PlaceOnScreens(QPoint designed, const QList<QRect> &screens, const QRect &primaryAvailable);

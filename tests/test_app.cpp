@@ -132,6 +132,7 @@ void TestApp::startUpOrderAndHelpText()
         QCOMPARE(form->windowType(), Qt::Window);
     }
     const Qt::WindowFlags frame = AboutBox->windowFlags();
+    QVERIFY(frame & Qt::CustomizeWindowHint);
     QVERIFY(frame & Qt::WindowCloseButtonHint);
     QVERIFY(!(frame & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(Form1->windowIconText(), QStringLiteral("Tavi"));
@@ -174,6 +175,10 @@ void TestApp::secondaryWindowsOnlyHide()
     QVERIFY(Form1->isVisible());
     Forms::Show(Form2);
     QVERIFY(Form2->isVisible());
+    // Showing a minimised window restores it.
+    Form2->showMinimized();
+    Forms::Show(Form2);
+    QVERIFY(!Form2->isMinimized());
 }
 
 void TestApp::aboutBoxCentredFirstThenWhereLeft()

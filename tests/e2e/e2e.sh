@@ -133,8 +133,153 @@ scenario_no_help_text() {
   wait_exit
 }
 
+# Under a window manager: any window may come above another, the secondary windows
+# have no taskbar entry of their own, and a window closed by a close request hands
+# the activation to the highest window left.
+scenario_wm_stacking() {
+  start_wm
+  start_tavi
+  local main ed about
+  main=$(wait_window "☆Sorvik")
+  wait_active "$main"
+  [ "$(frame_geometry "$main" | cut -d' ' -f1-2)" = "166 105" ] || fail "quiz window framed at $(frame_geometry "$main")"
+  xprop -id "$main" _NET_WM_ICON_NAME | grep -q '= "Tavi"$' || fail "the taskbar label is not Tavi"
+  xprop -id "$main" _NET_WM_STATE | grep -q SKIP_TASKBAR && fail "the quiz window has no taskbar entry"
+  click "$main" $Q_EDIT
+  ed=$(wait_window "単語編集")
+  wait_active "$ed"
+  wait_above "$ed" "$main"
+  # Where the editor leaves the quiz window uncovered, a click brings it forward.
+  click "$main" 20 30
+  wait_above "$main" "$ed"
+  wait_active "$main"
+  screenshot quiz-above-editor
+  click "$main" 111 10 # menu お知らせ
+  click "$main" 150 30 # バージョン情報
+  about=$(wait_window "ﾊﾞｰｼﾞｮﾝ情報")
+  wait_active "$about"
+  wait_above "$about" "$main" "$ed"
+  local w
+  for w in "$ed" "$about"; do
+    xprop -id "$w" WM_TRANSIENT_FOR | grep -q 'not found' || fail "window $w is kept above another: $(xprop -id "$w" WM_TRANSIENT_FOR)"
+    xprop -id "$w" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "window $w has a taskbar entry"
+  done
+
+  # Editor, quiz window, about box from the bottom up: closing the box activates the
+  # quiz window.
+  key "$about" alt+F4
+  wait_gone "ﾊﾞｰｼﾞｮﾝ情報"
+  wait_active "$main"
+  # Quiz window, about box, editor: closing the editor activates the about box,
+  # which lay above the quiz window.
+  click "$main" 111 10
+  click "$main" 150 30
+  about=$(wait_window "ﾊﾞｰｼﾞｮﾝ情報") # a window shown again may be a new X window
+  xdotool windowactivate --sync "$ed"
+  wait_above "$ed" "$about" "$main"
+  screenshot editor-above-about-above-quiz
+  key "$ed" alt+F4
+  wait_gone "単語編集"
+  wait_active "$about"
+  # The highest window takes over, not the one active last: the quiz window raised
+  # above the active about box without taking the keyboard.
+  xdotool windowactivate --sync "$main"
+  click "$main" $Q_EDIT
+  ed=$(wait_window "単語編集")
+  wait_active "$ed"
+  xdotool windowactivate --sync "$about"
+  wait_active "$about"
+  xdotool windowraise "$main"
+  wait_above "$main" "$about" "$ed"
+  xdotool key alt+F4
+  wait_gone "ﾊﾞｰｼﾞｮﾝ情報"
+  wait_active "$main"
+  # A minimised editor has no taskbar entry to come back from: 編集画面 restores it.
+  xdotool windowminimize --sync "$ed"
+  click "$main" $Q_EDIT
+  wait_active "$ed"
+  xdotool windowactivate --sync "$main"
+  click "$main" $Q_CLOSE
+  wait_exit
+}
+
+# Enter presses the focused button in both windows; F10 opens the menu bar.
+scenario_wm_keyboard() {
+  make_list "$TMP/list.dat"
+  start_wm
+  start_tavi
+  local main ed dlg box
+  main=$(wait_window "☆Sorvik")
+  wait_active "$main"
+  key "$main" F10
+  xdotool key Down Return # ファイル操作 → 開く
+  dlg=$(wait_dialog "$main")
+  choose_file "$dlg" "$TMP/list.dat"
+  wait_window "Sorvik($TMP/list.dat)" >/dev/null
+  press_without_click "$main" $Q_MEMORISED
+  xdotool key Return
+  box=$(wait_window "移動")
+  key "$box" Return # Yes
+  wait_gone "移動"
+  press_without_click "$main" $Q_SAVE
+  xdotool key Return
+  dlg=$(wait_dialog "$main")
+  choose_file "$dlg" "$TMP/out.dat"
+  wait_file "$TMP/out.dat"
+  : >"$TMP/expected.dat"
+  for i in 1 2 3 4 0; do printf 'q%d\r\n\x93\x9a%d\r\n' "$i" "$i" >>"$TMP/expected.dat"; done
+  cmp "$TMP/out.dat" "$TMP/expected.dat" || fail "saved bytes differ"
+  press_without_click "$main" $Q_EDIT
+  xdotool key Return
+  ed=$(wait_window "単語編集")
+  wait_active "$ed"
+  key "$ed" F10
+  xdotool key Down Return # ファイル → 開く
+  dlg=$(wait_dialog "$main" "$ed")
+  choose_file "$dlg" "$TMP/list.dat"
+  wait_active "$ed"
+  press_without_click "$ed" $E_SAVE
+  xdotool key Return
+  dlg=$(wait_dialog "$main" "$ed")
+  key "$dlg" Escape
+  wait_active "$ed"
+  xdotool windowactivate --sync "$main"
+  click "$main" $Q_CLOSE
+  wait_exit
+}
+
+# Two monitors, neither holding the designed places: the windows keep their offsets
+# from the primary monitor's top left; the about box is centred by its frame on the
+# monitor that shows the quiz window.
+scenario_wm_two_monitors() {
+  # After the window manager: Xvfb forgets the monitors when its last client leaves.
+  start_wm
+  xrandr --setmonitor LEFT 1024/271x768/203+0+256 screen >/dev/null
+  xrandr --setmonitor RIGHT 1024/271x1024/271+1024+0 none >/dev/null
+  xrandr --listmonitors | grep -q '2$' || fail "xrandr did not set two monitors: $(xrandr --listmonitors)"
+  start_tavi
+  local main ed about x y w h
+  main=$(wait_window "☆Sorvik")
+  [ "$(frame_geometry "$main" | cut -d' ' -f1-2)" = "166 361" ] || fail "quiz window framed at $(frame_geometry "$main")"
+  click "$main" $Q_EDIT
+  ed=$(wait_window "単語編集")
+  [ "$(frame_geometry "$ed" | cut -d' ' -f1-2)" = "173 425" ] || fail "editor framed at $(frame_geometry "$ed")"
+  screenshot two-monitors-places
+  # The quiz window moved onto the right monitor: the box comes up there.
+  xdotool windowmove --sync "$main" 1300 100
+  click "$main" 111 10
+  click "$main" 150 30
+  about=$(wait_window "ﾊﾞｰｼﾞｮﾝ情報")
+  read -r x y w h <<<"$(frame_geometry "$about")"
+  [ "$x $y" = "$((1024 + (1024 - w) / 2)) $(((1024 - h) / 2))" ] || fail "about box framed at $x $y ${w}x$h"
+  screenshot two-monitors-about-box
+  click "$main" $Q_CLOSE
+  wait_exit
+}
+
 [ $# = 1 ] || fail "usage: e2e.sh SCENARIO"
 declare -F "scenario_$1" >/dev/null || fail "no scenario $1"
+[ "$1" = wm_two_monitors ] && XVFB_SCREEN=2048x1024x24 # room for two monitors
 start_x
 install_program
 "scenario_$1"
