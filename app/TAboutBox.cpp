@@ -6,9 +6,11 @@
 #include "DesignFonts.h"
 #include "Exceptions.h"
 #include "Forms.h"
+#include "InstalledData.h"
 #include "ReadFile.h"
 #include "Texts.h"
 
+#include <QFileInfo>
 #include <QPixmap>
 
 namespace {
@@ -57,7 +59,11 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
 
 void TAboutBox::FormCreate(QObject *)
 {
-    TReadFile file(QStringLiteral("help.txt"));
+    // The working folder's help.txt comes first; where it has none, the installed
+    // one is read, and only without either is the missing file reported.
+    const QString name = QStringLiteral("help.txt");
+    const QString installed = InstalledData::File(name);
+    TReadFile file(installed.isEmpty() || QFileInfo::exists(name) ? name : installed);
     // Refuse a huge file before reading it, so that it cannot stall start-up.
     if (file.Size() > MemoLimit)
         throw EInvalidOperation(Texts::Get(Texts::SMemoTooLarge));

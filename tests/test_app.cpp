@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -36,6 +37,8 @@ private slots:
     void enterPressesTheFocusedButton();
     void f10OpensTheMenuBar_data();
     void f10OpensTheMenuBar();
+    void installedHelpTextWhereTheWorkingFolderHasNone_data();
+    void installedHelpTextWhereTheWorkingFolderHasNone();
 
 private:
     void Start(const QByteArray *helpText);
@@ -327,6 +330,50 @@ void TestApp::f10OpensTheMenuBar()
     QCOMPARE(bar->activeAction()->text().remove(QLatin1Char('&')), menu);
     QTRY_VERIFY(bar->activeAction()->menu()->isVisible());
     bar->activeAction()->menu()->close();
+}
+
+void TestApp::installedHelpTextWhereTheWorkingFolderHasNone_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<bool>("working");
+    QTest::addColumn<QString>("memo");
+    QTest::addColumn<QString>("report"); // empty: none
+    QTest::newRow("installed only") << true << false << QStringLiteral("installed") << QString();
+    QTest::newRow("the working folder's first") << true << true << QStringLiteral("working") << QString();
+    QTest::newRow("neither") << false << false << QStringLiteral("Memo1")
+                             << QStringLiteral("ﾌｧｲﾙ help.txt は開けません.");
+}
+
+// Installed, the program finds share/tavi/help.txt beside its bin folder; the test
+// program stands in for it with its own folder.
+void TestApp::installedHelpTextWhereTheWorkingFolderHasNone()
+{
+    QFETCH(bool, installed);
+    QFETCH(bool, working);
+    QFETCH(QString, memo);
+    QFETCH(QString, report);
+    QDir share(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tavi"));
+    QVERIFY(!share.exists(QStringLiteral("help.txt")));
+    QVERIFY(share.mkpath(QStringLiteral(".")));
+    const QString installedPath = share.filePath(QStringLiteral("help.txt"));
+    const auto removeInstalled = qScopeGuard([&] {
+        QFile::remove(installedPath);
+        share.rmpath(share.absolutePath());
+    });
+    if (installed) {
+        QFile f(installedPath);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("installed");
+    }
+    const QByteArray text("working");
+    ScriptedDialogs seam;
+    if (!report.isEmpty())
+        seam.Answer(TModalResult::Ok);
+    Start(working ? &text : nullptr);
+    QCOMPARE(seam.Boxes.size(), report.isEmpty() ? 0 : 1);
+    if (!report.isEmpty())
+        QCOMPARE(seam.Boxes.first().Text, report);
+    QCOMPARE(AboutForm()->findChild<QPlainTextEdit *>("Memo1")->toPlainText(), memo);
 }
 
 TAVI_TEST_MAIN(TestApp)

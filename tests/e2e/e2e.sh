@@ -277,6 +277,82 @@ scenario_wm_two_monitors() {
   wait_exit
 }
 
+# Installed use as a learner without root rights: the menu entry starts Tavi in a
+# folder of the learner's own with a copy of the sample, which can be opened,
+# drilled and saved; a start from a terminal in the home folder shows the help
+# text without a report. The prefix is not the configured one.
+scenario_installed_use() {
+  command -v gio >/dev/null || skip "gio is not installed (scripts/install-deps installs libglib2.0-bin)"
+  start_wm
+  local user=tavi-e2e home=$TMP/home main dlg box pid ask
+  if [ "$(id -u)" = 0 ]; then
+    id -u "$user" >/dev/null 2>&1 || useradd -M -U -d /nonexistent -s /usr/sbin/nologin "$user" ||
+      skip "cannot create the user $user"
+    install -d -m 700 -o "$user" -g "$user" "$home" "$home/run"
+    ask() { runuser -u "$user" -- "$@"; }
+  else
+    install -d -m 700 "$home" "$home/run"
+    ask() { "$@"; }
+  fi
+  chmod 755 "$TMP"
+  learner() {
+    ask env -i DISPLAY="$DISPLAY" HOME="$home" XDG_RUNTIME_DIR="$home/run" LANG=C.UTF-8 \
+      PATH="$PREFIX/bin:/usr/bin:/bin" XDG_DATA_DIRS="$PREFIX/share:/usr/share" "$@"
+  }
+  ask test ! -w "$WORK" || fail "the learner can write the installed folder"
+
+  learner gio launch "$PREFIX/share/applications/tavi.desktop" >/dev/null 2>&1 &
+  main=$(wait_window "☆Sorvik")
+  TAVI_PID=$(xdotool getwindowpid "$main")
+  local own=$home/.local/share/tavi
+  cmp "$own/sample.dat" "$WORK/sample.dat" || fail "no copy of the sample in $own"
+  click "$main" $Q_LOAD
+  dlg=$(wait_dialog "$main")
+  choose_file "$dlg" sample.dat # the dialog opens in the working folder
+  wait_window "Sorvik($own/sample.dat)" >/dev/null
+  click "$main" $Q_ANSWER1
+  click "$main" $Q_NEXT
+  click "$main" $Q_MEMORISED
+  box=$(wait_window "移動")
+  key "$box" Return
+  wait_gone "移動"
+  click "$main" $Q_SAVE
+  dlg=$(wait_dialog "$main")
+  focus "$dlg"
+  xdotool key Return # the path of the list, preset
+  box=$(wait_dialog "$main" "$dlg")
+  key "$box" alt+y # replace it
+  local i
+  for ((i = 0; i < 200; i++)); do
+    cmp -s "$own/sample.dat" "$WORK/sample.dat" || break
+    sleep 0.05
+  done
+  xdotool search --onlyvisible --name '^Tavi$' >/dev/null 2>&1 && fail "an error report: $(xdotool search --onlyvisible --name '^Tavi$')"
+  # The entry asked second went to the end.
+  { head -n 2 "$WORK/sample.dat"; tail -n +5 "$WORK/sample.dat"; sed -n 3,4p "$WORK/sample.dat"; } >"$TMP/expected.dat"
+  cmp "$own/sample.dat" "$TMP/expected.dat" || fail "the saved list differs"
+  [ "$(stat -c %U "$own/sample.dat")" = "$(ask id -un)" ] || fail "the list is not the learner's"
+  screenshot installed-use-saved
+  click "$main" $Q_CLOSE
+  for ((i = 0; i < 400; i++)); do kill -0 "$TAVI_PID" 2>/dev/null || break; sleep 0.05; done
+  kill -0 "$TAVI_PID" 2>/dev/null && fail "program still running"
+
+  # From a terminal in the home folder: no report, the installed help text.
+  learner sh -c 'cd "$HOME" && exec tavi' &
+  TAVI_PID=$!
+  main=$(wait_window "☆Sorvik")
+  xdotool search --onlyvisible --name '^Tavi$' >/dev/null 2>&1 && fail "an error report at start-up"
+  click "$main" 111 10 # menu お知らせ
+  click "$main" 150 30 # バージョン情報
+  wait_window "ﾊﾞｰｼﾞｮﾝ情報" >/dev/null
+  screenshot installed-use-help-text
+  xdotool windowactivate --sync "$main"
+  click "$main" $Q_CLOSE
+  for ((i = 0; i < 400; i++)); do kill -0 "$TAVI_PID" 2>/dev/null || break; sleep 0.05; done
+  kill -0 "$TAVI_PID" 2>/dev/null && fail "program still running"
+  TAVI_PID=""
+}
+
 [ $# = 1 ] || fail "usage: e2e.sh SCENARIO"
 declare -F "scenario_$1" >/dev/null || fail "no scenario $1"
 [ "$1" = wm_two_monitors ] && XVFB_SCREEN=2048x1024x24 # room for two monitors
