@@ -17,6 +17,7 @@ void CreateWindows()
     Application::CreateForm<TForm1>(Form1);
     Application::CreateForm<TForm2>(Form2);
     Application::CreateForm<TAboutBox>(AboutBox);
+    Desktop::ModalsReturnToTheirWindows();
     Desktop::MainWindow(Form1, Application::Title());
     Desktop::SecondaryWindow(Form2);
     Desktop::SecondaryWindow(AboutBox);

@@ -252,13 +252,17 @@ private:
 
 } // namespace
 
-void Desktop::MainWindow(QWidget *form, const QString &title)
+void Desktop::ModalsReturnToTheirWindows()
 {
     static ModalReturn *modalReturn = nullptr;
     if (!modalReturn) {
         modalReturn = new ModalReturn(qApp);
         qApp->installEventFilter(modalReturn);
     }
+}
+
+void Desktop::MainWindow(QWidget *form, const QString &title)
+{
     // Taskbars that label an entry apart from the window's caption read the icon name.
     form->setWindowIconText(title);
 }

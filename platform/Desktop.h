@@ -13,9 +13,11 @@ namespace Desktop {
 
 // The main window carries the program's one taskbar entry. Where the platform has
 // a label for that entry apart from the caption (X11: the icon name), it is title.
-// From then on a closing modal dialog or message box activates the window it
-// belongs to again.
 void MainWindow(QWidget *form, const QString &title);
+
+// From now on a modal dialog or message box that closes activates the window it
+// belongs to again (needs the application object).
+void ModalsReturnToTheirWindows();
 
 // A secondary window: an ordinary top-level window, free to lie above or below the
 // others (a dialog keeps its dialog frame: close box and window menu only), with
