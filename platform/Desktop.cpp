@@ -100,9 +100,29 @@ QList<quint32> XStackingOrder(xcb_connection_t *c, xcb_window_t anyWindow)
     return stack;
 }
 
+// The program's visible top-level windows, lowest first as the window system
+// stacks them where it tells (X11), else in Qt's order.
+QList<QWidget *> VisibleWindowsInStackingOrder()
+{
+    QList<QWidget *> windows;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = w->windowType();
+        if (w->isVisible() && (type == Qt::Window || type == Qt::Dialog))
+            windows.append(w);
+    }
+    xcb_connection_t *c = X11();
+    if (!c || windows.isEmpty())
+        return windows;
+    const QList<quint32> stack = XStackingOrder(c, xcb_window_t(windows.first()->winId()));
+    std::stable_sort(windows.begin(), windows.end(), [&stack](QWidget *a, QWidget *b) {
+        return stack.indexOf(quint32(a->winId())) < stack.indexOf(quint32(b->winId()));
+    });
+    return windows;
+}
+
 void ActivateTopmost()
 {
-    const QList<QWidget *> windows = Desktop::VisibleWindowsInStackingOrder();
+    const QList<QWidget *> windows = VisibleWindowsInStackingOrder();
     if (windows.isEmpty())
         return;
     QWidget *top = windows.last();
@@ -318,22 +338,4 @@ void Desktop::KeyboardConventions(QWidget *form)
     form->installEventFilter(conventions);
     for (QPushButton *button : form->findChildren<QPushButton *>())
         button->installEventFilter(conventions);
-}
-
-QList<QWidget *> Desktop::VisibleWindowsInStackingOrder()
-{
-    QList<QWidget *> windows;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        const Qt::WindowType type = w->windowType();
-        if (w->isVisible() && (type == Qt::Window || type == Qt::Dialog))
-            windows.append(w);
-    }
-    xcb_connection_t *c = X11();
-    if (!c || windows.isEmpty())
-        return windows;
-    const QList<quint32> stack = XStackingOrder(c, xcb_window_t(windows.first()->winId()));
-    std::stable_sort(windows.begin(), windows.end(), [&stack](QWidget *a, QWidget *b) {
-        return stack.indexOf(quint32(a->winId())) < stack.indexOf(quint32(b->winId()));
-    });
-    return windows;
 }

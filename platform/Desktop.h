@@ -43,8 +43,4 @@ void CentreOnScreenOf(QWidget *form, QWidget *other);
 // default button); F10 opens form's menu bar.
 void KeyboardConventions(QWidget *form);
 
-// The program's visible top-level windows, lowest first as the window system
-// stacks them where it tells (X11), else in Qt's order.
-QList<QWidget *> VisibleWindowsInStackingOrder();
-
 } // namespace Desktop

@@ -237,7 +237,7 @@ screenshot() {
     echo "screenshot $1 not taken: xwd or netpbm missing" >&2
     return 0
   fi
-  sleep 0.3
+  sleep 1 # let the windows paint
   mkdir -p "$E2E_SHOTS"
   xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$E2E_SHOTS/$1.png"
 }
