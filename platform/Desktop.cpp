@@ -176,8 +176,11 @@ QMargins FrameExtentsBeforeMap(QWidget *form)
     // The answer is a property on the window; a manager answers within milliseconds.
     for (int i = 0; i < 50; ++i) {
         const QList<quint32> v = Values(c, window, extents, XCB_ATOM_CARDINAL);
-        if (v.size() == 4)
-            return QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
+        if (v.size() == 4) {
+            // The manager counts device pixels; Qt's places are scaled ones.
+            const qreal scale = form->devicePixelRatioF();
+            return QMargins(qRound(v[0] / scale), qRound(v[2] / scale), qRound(v[1] / scale), qRound(v[3] / scale));
+        }
         QThread::msleep(10);
     }
     return {};
