@@ -2,14 +2,16 @@
 
 #include "Application.h"
 #include "Cp932.h"
+#include "Desktop.h"
 #include "DesignFonts.h"
 #include "Exceptions.h"
 #include "Forms.h"
+#include "InstalledData.h"
 #include "ReadFile.h"
 #include "Texts.h"
 
+#include <QFileInfo>
 #include <QPixmap>
-#include <QScreen>
 
 namespace {
 
@@ -76,7 +78,11 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
 
 void TAboutBox::FormCreate(QObject *)
 {
-    TReadFile file(QStringLiteral("help.txt"));
+    // The working folder's help.txt comes first; where it has none, the installed
+    // one is read, and only without either is the missing file reported.
+    const QString name = QStringLiteral("help.txt");
+    const QString installed = InstalledData::File(name);
+    TReadFile file(installed.isEmpty() || QFileInfo::exists(name) ? name : installed);
     // Refuse a huge file before reading it, so that it cannot stall start-up.
     if (file.Size() > MemoLimit)
         throw EInvalidOperation(Texts::Get(Texts::SMemoTooLarge));
@@ -97,13 +103,11 @@ void TAboutBox::OKButtonClick(QObject *)
 
 void TAboutBox::showEvent(QShowEvent *event)
 {
-    // Centred on the screen the first time; afterwards where the learner left it.
+    // Centred on the quiz window's screen the first time; afterwards where the
+    // learner left it.
     if (!Shown) {
         Shown = true;
-        const QRect screen = (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->geometry();
-        const QSize outer = frameGeometry().size();
-        move(screen.x() + qMax(0, (screen.width() - outer.width()) / 2),
-             screen.y() + qMax(0, (screen.height() - outer.height()) / 2));
+        Desktop::CentreOnScreenOf(this, Form1);
     }
     QWidget::showEvent(event);
 }

@@ -16,10 +16,7 @@ void SetCaption(QLabel *label, const QString &text)
 
 } // namespace
 
-// A secondary window of the quiz window: Qt::Dialog gives it no taskbar entry of its
-// own (it is transient for its owner); closing it by the title bar only hides it.
-TForm2::TForm2(QWidget *parent)
-    : QMainWindow(parent, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+TForm2::TForm2(QWidget *parent) : QMainWindow(parent)
 {
     setupUi(this);
     DesignFonts::Apply(this);

@@ -33,6 +33,10 @@ void Forms::Show(QWidget *form)
 {
     if (!form)
         return;
+    // A minimised window is restored: a secondary window has no taskbar entry to
+    // restore it from.
+    if (form->isMinimized())
+        form->setWindowState(form->windowState() & ~Qt::WindowMinimized);
     form->show();
     form->raise();
     form->activateWindow();

@@ -11,10 +11,12 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
-#include <QScopeGuard>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -38,6 +40,12 @@ private slots:
     void labelsAsTallAsTheirFont();
     void screenReadersNameBoxesAndNumbers_data();
     void screenReadersNameBoxesAndNumbers();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
+    void f10OpensTheMenuBar_data();
+    void f10OpensTheMenuBar();
+    void installedHelpTextWhereTheWorkingFolderHasNone_data();
+    void installedHelpTextWhereTheWorkingFolderHasNone();
 
 private:
     void Start(const QByteArray *helpText);
@@ -55,7 +63,9 @@ void TestApp::init()
 
 void TestApp::cleanup()
 {
-    delete Form1; // owns the other two
+    delete AboutBox;
+    delete Form2;
+    delete Form1;
     Form1 = Form2 = AboutBox = nullptr;
     Application::SetMainForm(nullptr);
     QDir::setCurrent(OldCwd);
@@ -131,10 +141,17 @@ void TestApp::startUpOrderAndHelpText()
     QVERIFY(qobject_cast<TForm1 *>(Form1));
     QVERIFY(qobject_cast<TForm2 *>(Form2));
     QVERIFY(qobject_cast<TAboutBox *>(AboutBox));
-    // Owned by the main window, so the program has one taskbar entry.
-    QCOMPARE(Form2->parentWidget(), Form1);
-    QCOMPARE(AboutBox->parentWidget(), Form1);
-    QVERIFY(Form2->isWindow() && AboutBox->isWindow());
+    // Owned by no other window and no dialog, so that no window manager keeps one
+    // above another; the about box keeps its dialog frame.
+    for (QWidget *form : {Form1, Form2, AboutBox}) {
+        QCOMPARE(form->parentWidget(), nullptr);
+        QCOMPARE(form->windowType(), Qt::Window);
+    }
+    const Qt::WindowFlags frame = AboutBox->windowFlags();
+    QVERIFY(frame & Qt::CustomizeWindowHint);
+    QVERIFY(frame & Qt::WindowCloseButtonHint);
+    QVERIFY(!(frame & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(Form1->windowIconText(), QStringLiteral("Tavi"));
     QCOMPARE(Form1->windowTitle(), QStringLiteral("☆Sorvik"));
     QCOMPARE(Form2->windowTitle(), QStringLiteral("単語編集"));
     QCOMPARE(AboutBox->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -174,6 +191,10 @@ void TestApp::secondaryWindowsOnlyHide()
     QVERIFY(Form1->isVisible());
     Forms::Show(Form2);
     QVERIFY(Form2->isVisible());
+    // Showing a minimised window restores it.
+    Form2->showMinimized();
+    Forms::Show(Form2);
+    QVERIFY(!Form2->isMinimized());
 }
 
 void TestApp::aboutBoxCentredFirstThenWhereLeft()
@@ -378,6 +399,119 @@ void TestApp::screenReadersNameBoxesAndNumbers()
     for (const auto &r : relations)
         labels << r.first->text(QAccessible::Name);
     QCOMPARE(labels, labelledBy.isEmpty() ? QStringList() : QStringList{labelledBy});
+}
+
+void TestApp::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("presses");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier) << true;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    QTest::newRow("Space as before") << int(Qt::Key_Space) << int(Qt::NoModifier) << true;
+    QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << false;
+}
+
+// Enter presses the button that has the focus in the quiz window and the editor,
+// and no button turns into a default button for it.
+void TestApp::enterPressesTheFocusedButton()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, presses);
+    QByteArray help("help");
+    Start(&help);
+    Form1->show();
+    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    auto *edit = QuizForm()->findChild<QPushButton *>(QStringLiteral("Button5")); // 編集画面
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(Form2->isVisible(), presses);
+
+    Forms::Show(Form2);
+    QVERIFY(QTest::qWaitForWindowActive(Form2));
+    auto *edit1 = EditorForm()->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+    edit1->setText(QStringLiteral("word"));
+    auto *clear = EditorForm()->findChild<QPushButton *>(QStringLiteral("Button5")); // クリア
+    clear->setFocus();
+    QTest::keyClick(clear, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(edit1->text().isEmpty(), presses);
+    for (QWidget *form : {Form1, Form2})
+        for (QPushButton *button : form->findChildren<QPushButton *>())
+            QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+}
+
+void TestApp::f10OpensTheMenuBar_data()
+{
+    QTest::addColumn<int>("form");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("menu");
+    QTest::newRow("quiz window") << 1 << QStringLiteral("Susumeru") << QStringLiteral("ファイル操作");
+    QTest::newRow("editor, in a box") << 2 << QStringLiteral("Edit1") << QStringLiteral("ファイル");
+}
+
+void TestApp::f10OpensTheMenuBar()
+{
+    QFETCH(int, form);
+    QFETCH(QString, focus);
+    QFETCH(QString, menu);
+    QByteArray help("help");
+    Start(&help);
+    QWidget *window = form == 1 ? Form1 : Form2;
+    Forms::Show(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto *target = window->findChild<QWidget *>(focus);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_F10);
+    QMenuBar *bar = static_cast<QMainWindow *>(window)->menuBar();
+    QVERIFY(bar->activeAction());
+    QCOMPARE(bar->activeAction()->text().remove(QLatin1Char('&')), menu);
+    QTRY_VERIFY(bar->activeAction()->menu()->isVisible());
+    bar->activeAction()->menu()->close();
+}
+
+void TestApp::installedHelpTextWhereTheWorkingFolderHasNone_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<bool>("working");
+    QTest::addColumn<QString>("memo");
+    QTest::addColumn<QString>("report"); // empty: none
+    QTest::newRow("installed only") << true << false << QStringLiteral("installed") << QString();
+    QTest::newRow("the working folder's first") << true << true << QStringLiteral("working") << QString();
+    QTest::newRow("neither") << false << false << QStringLiteral("Memo1")
+                             << QStringLiteral("ﾌｧｲﾙ help.txt は開けません.");
+}
+
+// Installed, the program finds share/tavi/help.txt beside its bin folder; the test
+// program stands in for it with its own folder.
+void TestApp::installedHelpTextWhereTheWorkingFolderHasNone()
+{
+    QFETCH(bool, installed);
+    QFETCH(bool, working);
+    QFETCH(QString, memo);
+    QFETCH(QString, report);
+    QDir share(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tavi"));
+    QVERIFY(!share.exists(QStringLiteral("help.txt")));
+    QVERIFY(share.mkpath(QStringLiteral(".")));
+    const QString installedPath = share.filePath(QStringLiteral("help.txt"));
+    const auto removeInstalled = qScopeGuard([&] {
+        QFile::remove(installedPath);
+        share.rmpath(share.absolutePath());
+    });
+    if (installed) {
+        QFile f(installedPath);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("installed");
+    }
+    const QByteArray text("working");
+    ScriptedDialogs seam;
+    if (!report.isEmpty())
+        seam.Answer(TModalResult::Ok);
+    Start(working ? &text : nullptr);
+    QCOMPARE(seam.Boxes.size(), report.isEmpty() ? 0 : 1);
+    if (!report.isEmpty())
+        QCOMPARE(seam.Boxes.first().Text, report);
+    QCOMPARE(AboutForm()->findChild<QPlainTextEdit *>("Memo1")->toPlainText(), memo);
 }
 
 TAVI_TEST_MAIN(TestApp)

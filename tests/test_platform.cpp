@@ -2,6 +2,7 @@
 // handler wrapper with the standard error report, and safe whole-file reading.
 #include "Application.h"
 #include "Cp932.h"
+#include "Desktop.h"
 #include "Exceptions.h"
 #include "LineText.h"
 #include "ReadFile.h"
@@ -38,6 +39,8 @@ private slots:
     void readFileRefusesWhatIsNotARegularFile();
     void fileDialogFilters_data();
     void fileDialogFilters();
+    void designedPlaceOnScreens_data();
+    void designedPlaceOnScreens();
 };
 
 void TestPlatform::cp932EveryOneAndTwoByteSequence()
@@ -420,6 +423,36 @@ void TestPlatform::fileDialogFilters()
         SetUpFileDialog(again, settings);
         QCOMPARE(ChosenFilterIndex(again), 2);
     }
+}
+
+void TestPlatform::designedPlaceOnScreens_data()
+{
+    QTest::addColumn<QList<QRect>>("screens");
+    QTest::addColumn<QRect>("primaryAvailable");
+    QTest::addColumn<QPoint>("place");
+    const QPoint designed(166, 105);
+    const QRect single(0, 0, 1024, 768);
+    QTest::newRow("one screen") << QList<QRect>{single} << QRect(0, 24, 1024, 744) << designed;
+    QTest::newRow("second screen holds it") << QList<QRect>{QRect(0, 300, 800, 600), QRect(100, 0, 800, 300)}
+                                            << QRect(0, 300, 800, 600) << designed;
+    QTest::newRow("on a screen's edge") << QList<QRect>{QRect(166, 105, 800, 600)} << QRect(166, 105, 800, 600)
+                                        << designed;
+    QTest::newRow("offset monitor") << QList<QRect>{QRect(0, 200, 1024, 768), QRect(1024, 0, 1280, 1024)}
+                                    << QRect(0, 200, 1024, 740) << QPoint(166, 305);
+    QTest::newRow("primary to the right") << QList<QRect>{QRect(1920, 0, 1280, 1024), QRect(0, 400, 1920, 1080)}
+                                          << QRect(1920, 30, 1280, 994) << QPoint(2086, 135);
+    QTest::newRow("primary left of the origin") << QList<QRect>{QRect(-1280, -200, 1280, 1024), QRect(0, 0, 100, 100)}
+                                                << QRect(-1280, -200, 1280, 1000) << QPoint(-1114, -95);
+}
+
+// The designed place stays wherever it lies on a screen; otherwise it keeps its
+// offset from the primary screen's available area.
+void TestPlatform::designedPlaceOnScreens()
+{
+    QFETCH(QList<QRect>, screens);
+    QFETCH(QRect, primaryAvailable);
+    QFETCH(QPoint, place);
+    QCOMPARE(Desktop::PlaceOnScreens(QPoint(166, 105), screens, primaryAvailable), place);
 }
 
 TAVI_TEST_MAIN(TestPlatform)

@@ -221,6 +221,76 @@ scenario_dark_theme() {
   wait_exit
 }
 
+# Under a window manager: any window may come above another, the secondary windows
+# have no taskbar entry of their own, and a window closed by a close request hands
+# the activation to the highest window left.
+scenario_wm_stacking() {
+  start_wm
+  start_tavi
+  local main ed about
+  main=$(wait_window "☆Sorvik")
+  wait_active "$main"
+  [ "$(frame_geometry "$main" | cut -d' ' -f1-2)" = "166 105" ] || fail "quiz window framed at $(frame_geometry "$main")"
+  xprop -id "$main" _NET_WM_ICON_NAME | grep -q '= "Tavi"$' || fail "the taskbar label is not Tavi"
+  xprop -id "$main" _NET_WM_STATE | grep -q SKIP_TASKBAR && fail "the quiz window has no taskbar entry"
+  click "$main" $Q_EDIT
+  ed=$(wait_window "単語編集")
+  wait_active "$ed"
+  wait_above "$ed" "$main"
+  # Where the editor leaves the quiz window uncovered, a click brings it forward.
+  click "$main" 20 30
+  wait_above "$main" "$ed"
+  wait_active "$main"
+  screenshot quiz-above-editor
+  click "$main" 111 10 # menu お知らせ
+  click "$main" 150 30 # バージョン情報
+  about=$(wait_window "ﾊﾞｰｼﾞｮﾝ情報")
+  wait_active "$about"
+  wait_above "$about" "$main" "$ed"
+  local w
+  for w in "$ed" "$about"; do
+    xprop -id "$w" WM_TRANSIENT_FOR | grep -q 'not found' || fail "window $w is kept above another: $(xprop -id "$w" WM_TRANSIENT_FOR)"
+    xprop -id "$w" _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR || fail "window $w has a taskbar entry"
+  done
+
+  # Editor, quiz window, about box from the bottom up: closing the box activates the
+  # quiz window.
+  key "$about" alt+F4
+  wait_gone "ﾊﾞｰｼﾞｮﾝ情報"
+  wait_active "$main"
+  # Quiz window, about box, editor: closing the editor activates the about box,
+  # which lay above the quiz window.
+  click "$main" 111 10
+  click "$main" 150 30
+  about=$(wait_window "ﾊﾞｰｼﾞｮﾝ情報") # a window shown again may be a new X window
+  xdotool windowactivate --sync "$ed"
+  wait_above "$ed" "$about" "$main"
+  screenshot editor-above-about-above-quiz
+  key "$ed" alt+F4
+  wait_gone "単語編集"
+  wait_active "$about"
+  # The highest window takes over, not the one active last: the quiz window raised
+  # above the active about box without taking the keyboard.
+  xdotool windowactivate --sync "$main"
+  click "$main" $Q_EDIT
+  ed=$(wait_window "単語編集")
+  wait_active "$ed"
+  xdotool windowactivate --sync "$about"
+  wait_active "$about"
+  xdotool windowraise "$main"
+  wait_above "$main" "$about" "$ed"
+  xdotool key alt+F4
+  wait_gone "ﾊﾞｰｼﾞｮﾝ情報"
+  wait_active "$main"
+  # A minimised editor has no taskbar entry to come back from: 編集画面 restores it.
+  xdotool windowminimize --sync "$ed"
+  click "$main" $Q_EDIT
+  wait_active "$ed"
+  xdotool windowactivate --sync "$main"
+  click "$main" $Q_CLOSE
+  wait_exit
+}
+
 # "gjpqy" as the answer shown in red: its descenders are drawn whole, below the
 # label's designed 16 pixels, where the taller substituted font used to lose them.
 scenario_descenders() {
@@ -248,8 +318,159 @@ scenario_descenders() {
   wait_exit
 }
 
+# Enter presses the focused button in both windows; F10 opens the menu bar.
+scenario_wm_keyboard() {
+  make_list "$TMP/list.dat"
+  start_wm
+  start_tavi
+  local main ed dlg box
+  main=$(wait_window "☆Sorvik")
+  wait_active "$main"
+  key "$main" F10
+  xdotool key Down Return # ファイル操作 → 開く
+  dlg=$(wait_dialog "$main")
+  choose_file "$dlg" "$TMP/list.dat"
+  wait_window "Sorvik($TMP/list.dat)" >/dev/null
+  press_without_click "$main" $Q_MEMORISED
+  xdotool key Return
+  box=$(wait_window "移動")
+  key "$box" Return # Yes
+  wait_gone "移動"
+  press_without_click "$main" $Q_SAVE
+  xdotool key Return
+  dlg=$(wait_dialog "$main")
+  choose_file "$dlg" "$TMP/out.dat"
+  wait_file "$TMP/out.dat"
+  : >"$TMP/expected.dat"
+  for i in 1 2 3 4 0; do printf 'q%d\r\n\x93\x9a%d\r\n' "$i" "$i" >>"$TMP/expected.dat"; done
+  cmp "$TMP/out.dat" "$TMP/expected.dat" || fail "saved bytes differ"
+  press_without_click "$main" $Q_EDIT
+  xdotool key Return
+  ed=$(wait_window "単語編集")
+  wait_active "$ed"
+  key "$ed" F10
+  xdotool key Down Return # ファイル → 開く
+  dlg=$(wait_dialog "$main" "$ed")
+  choose_file "$dlg" "$TMP/list.dat"
+  wait_active "$ed"
+  press_without_click "$ed" $E_SAVE
+  xdotool key Return
+  dlg=$(wait_dialog "$main" "$ed")
+  key "$dlg" Escape
+  wait_active "$ed"
+  xdotool windowactivate --sync "$main"
+  click "$main" $Q_CLOSE
+  wait_exit
+}
+
+# Two monitors, neither holding the designed places: the windows keep their offsets
+# from the primary monitor's top left; the about box is centred by its frame on the
+# monitor that shows the quiz window.
+scenario_wm_two_monitors() {
+  # After the window manager: Xvfb forgets the monitors when its last client leaves.
+  start_wm
+  xrandr --setmonitor LEFT 1024/271x768/203+0+256 screen >/dev/null
+  xrandr --setmonitor RIGHT 1024/271x1024/271+1024+0 none >/dev/null
+  xrandr --listmonitors | grep -q '2$' || fail "xrandr did not set two monitors: $(xrandr --listmonitors)"
+  start_tavi
+  local main ed about x y w h
+  main=$(wait_window "☆Sorvik")
+  [ "$(frame_geometry "$main" | cut -d' ' -f1-2)" = "166 361" ] || fail "quiz window framed at $(frame_geometry "$main")"
+  click "$main" $Q_EDIT
+  ed=$(wait_window "単語編集")
+  [ "$(frame_geometry "$ed" | cut -d' ' -f1-2)" = "173 425" ] || fail "editor framed at $(frame_geometry "$ed")"
+  screenshot two-monitors-places
+  # The quiz window moved onto the right monitor: the box comes up there.
+  xdotool windowmove --sync "$main" 1300 100
+  click "$main" 111 10
+  click "$main" 150 30
+  about=$(wait_window "ﾊﾞｰｼﾞｮﾝ情報")
+  read -r x y w h <<<"$(frame_geometry "$about")"
+  [ "$x $y" = "$((1024 + (1024 - w) / 2)) $(((1024 - h) / 2))" ] || fail "about box framed at $x $y ${w}x$h"
+  screenshot two-monitors-about-box
+  click "$main" $Q_CLOSE
+  wait_exit
+}
+
+# Installed use as a learner without root rights: the menu entry starts Tavi in a
+# folder of the learner's own with a copy of the sample, which can be opened,
+# drilled and saved; a start from a terminal in the home folder shows the help
+# text without a report. The prefix is not the configured one.
+scenario_installed_use() {
+  command -v gio >/dev/null || skip "gio is not installed (scripts/install-deps installs libglib2.0-bin)"
+  start_wm
+  local user=tavi-e2e home=$TMP/home main dlg box pid ask
+  if [ "$(id -u)" = 0 ]; then
+    id -u "$user" >/dev/null 2>&1 || useradd -M -U -d /nonexistent -s /usr/sbin/nologin "$user" ||
+      skip "cannot create the user $user"
+    install -d -m 700 -o "$user" -g "$user" "$home" "$home/run"
+    ask() { runuser -u "$user" -- "$@"; }
+  else
+    install -d -m 700 "$home" "$home/run"
+    ask() { "$@"; }
+  fi
+  chmod 755 "$TMP"
+  learner() {
+    ask env -i DISPLAY="$DISPLAY" HOME="$home" XDG_RUNTIME_DIR="$home/run" LANG=C.UTF-8 \
+      PATH="$PREFIX/bin:/usr/bin:/bin" XDG_DATA_DIRS="$PREFIX/share:/usr/share" "$@"
+  }
+  ask test ! -w "$WORK" || fail "the learner can write the installed folder"
+
+  learner gio launch "$PREFIX/share/applications/tavi.desktop" >/dev/null 2>&1 &
+  main=$(wait_window "☆Sorvik")
+  TAVI_PID=$(xdotool getwindowpid "$main")
+  local own=$home/.local/share/tavi
+  cmp "$own/sample.dat" "$WORK/sample.dat" || fail "no copy of the sample in $own"
+  click "$main" $Q_LOAD
+  dlg=$(wait_dialog "$main")
+  choose_file "$dlg" sample.dat # the dialog opens in the working folder
+  wait_window "Sorvik($own/sample.dat)" >/dev/null
+  click "$main" $Q_ANSWER1
+  click "$main" $Q_NEXT
+  click "$main" $Q_MEMORISED
+  box=$(wait_window "移動")
+  key "$box" Return
+  wait_gone "移動"
+  click "$main" $Q_SAVE
+  dlg=$(wait_dialog "$main")
+  focus "$dlg"
+  xdotool key Return # the path of the list, preset
+  box=$(wait_dialog "$main" "$dlg")
+  key "$box" alt+y # replace it
+  local i
+  for ((i = 0; i < 200; i++)); do
+    cmp -s "$own/sample.dat" "$WORK/sample.dat" || break
+    sleep 0.05
+  done
+  xdotool search --onlyvisible --name '^Tavi$' >/dev/null 2>&1 && fail "an error report: $(xdotool search --onlyvisible --name '^Tavi$')"
+  # The entry asked second went to the end.
+  { head -n 2 "$WORK/sample.dat"; tail -n +5 "$WORK/sample.dat"; sed -n 3,4p "$WORK/sample.dat"; } >"$TMP/expected.dat"
+  cmp "$own/sample.dat" "$TMP/expected.dat" || fail "the saved list differs"
+  [ "$(stat -c %U "$own/sample.dat")" = "$(ask id -un)" ] || fail "the list is not the learner's"
+  screenshot installed-use-saved
+  click "$main" $Q_CLOSE
+  for ((i = 0; i < 400; i++)); do kill -0 "$TAVI_PID" 2>/dev/null || break; sleep 0.05; done
+  kill -0 "$TAVI_PID" 2>/dev/null && fail "program still running"
+
+  # From a terminal in the home folder: no report, the installed help text.
+  learner sh -c 'cd "$HOME" && exec tavi' &
+  TAVI_PID=$!
+  main=$(wait_window "☆Sorvik")
+  xdotool search --onlyvisible --name '^Tavi$' >/dev/null 2>&1 && fail "an error report at start-up"
+  click "$main" 111 10 # menu お知らせ
+  click "$main" 150 30 # バージョン情報
+  wait_window "ﾊﾞｰｼﾞｮﾝ情報" >/dev/null
+  screenshot installed-use-help-text
+  xdotool windowactivate --sync "$main"
+  click "$main" $Q_CLOSE
+  for ((i = 0; i < 400; i++)); do kill -0 "$TAVI_PID" 2>/dev/null || break; sleep 0.05; done
+  kill -0 "$TAVI_PID" 2>/dev/null && fail "program still running"
+  TAVI_PID=""
+}
+
 [ $# = 1 ] || fail "usage: e2e.sh SCENARIO"
 declare -F "scenario_$1" >/dev/null || fail "no scenario $1"
+[ "$1" = wm_two_monitors ] && XVFB_SCREEN=2048x1024x24 # room for two monitors
 start_x
 install_program
 "scenario_$1"

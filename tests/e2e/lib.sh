@@ -9,9 +9,11 @@ PREFIX=$TMP/prefix
 WORK=$PREFIX/share/tavi
 XVFB_PID=""
 TAVI_PID=""
+EXTRA_PIDS=() # further helpers (window manager, programs started for another user)
 
 cleanup() {
   [ -n "$TAVI_PID" ] && kill "$TAVI_PID" 2>/dev/null || true
+  for p in "${EXTRA_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$TMP"
@@ -32,7 +34,7 @@ fail() {
 start_x() {
   local fifo=$TMP/displayfd
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   XVFB_PID=$!
   local disp
   read -r disp <"$fifo" || fail "Xvfb did not start"
@@ -187,4 +189,94 @@ need_contrast() {
   echo "$what: contrast $ratio:1 on a background of luminance $light"
   awk -v r="$ratio" -v m="$min" 'BEGIN { exit !(r >= m) }' || fail "$what: contrast $ratio:1, below $min:1"
   awk -v l="$light" 'BEGIN { exit !(l >= 0.6) }' || fail "$what: dark background ($light)"
+}
+
+# skip REASON: ends the scenario as skipped (CTest's SKIP_RETURN_CODE).
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+
+# start_wm: runs openbox on the display, as a learner's desktop would, and waits
+# until it manages windows.
+start_wm() {
+  command -v openbox >/dev/null || skip "openbox is not installed (scripts/install-deps installs it)"
+  HOME=$TMP XDG_CONFIG_HOME=$TMP/.config openbox --sm-disable >/dev/null 2>&1 &
+  EXTRA_PIDS+=($!)
+  local i
+  for ((i = 0; i < 200; i++)); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.05
+  done
+  fail "openbox did not start"
+}
+
+# root_windows PROPERTY: the window ids (decimal) a root window property lists,
+# for _NET_CLIENT_LIST_STACKING from the bottom up.
+root_windows() {
+  local h
+  for h in $(xprop -root "$1" 2>/dev/null | sed -n 's/^[^#]*# //p' | tr ',' ' '); do echo $((h)); done
+}
+
+active_window() { root_windows _NET_ACTIVE_WINDOW | head -n 1; }
+
+# wait_active WINDOW: waits until the window manager has made WINDOW the active one.
+wait_active() {
+  local i
+  for ((i = 0; i < 200; i++)); do
+    [ "$(active_window)" = "$1" ] && return 0
+    sleep 0.05
+  done
+  fail "window $1 '$(xdotool getwindowname "$1")' is not active; active: $(active_window) '$(xdotool getwindowname "$(active_window)" 2>/dev/null)'"
+}
+
+# wait_above WINDOW OTHER...: waits until WINDOW lies above every OTHER.
+wait_above() {
+  local w=$1 i o stack pos
+  shift
+  for ((i = 0; i < 200; i++)); do
+    stack=" $(root_windows _NET_CLIENT_LIST_STACKING | tr '\n' ' ')"
+    pos=${stack%% $w *}
+    local ok=1
+    for o in "$@"; do
+      case "$pos " in *" $o "*) ;; *) ok=0 ;; esac
+    done
+    [ "$stack" != "$pos" ] && [ $ok = 1 ] && return 0
+    sleep 0.05
+  done
+  fail "window $w is not above $*; stacking:$stack"
+}
+
+# frame_extents WINDOW: LEFT RIGHT TOP BOTTOM of the frame the manager put around it.
+frame_extents() {
+  xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ',' | grep . || echo "0 0 0 0"
+}
+
+# frame_geometry WINDOW: X Y WIDTH HEIGHT of the window with its frame.
+frame_geometry() {
+  local l r t b x y w h
+  read -r l r t b <<<"$(frame_extents "$1")"
+  read -r x y w h <<<"$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')"
+  echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+
+# screenshot NAME: with E2E_SHOTS set to a folder, saves the screen there as
+# NAME.png (needs xwd and netpbm); otherwise does nothing.
+screenshot() {
+  [ -n "${E2E_SHOTS:-}" ] || return 0
+  if ! command -v xwd >/dev/null || ! command -v pnmtopng >/dev/null; then
+    echo "screenshot $1 not taken: xwd or netpbm missing" >&2
+    return 0
+  fi
+  sleep 1 # let the windows paint
+  mkdir -p "$E2E_SHOTS"
+  xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$E2E_SHOTS/$1.png"
+}
+
+# press_without_click WINDOW X Y: gives the button there the focus as a mouse press
+# does, releasing the button elsewhere so that it is not clicked.
+press_without_click() {
+  xdotool mousemove --sync --window "$1" "$2" "$3" mousedown 1
+  xdotool mousemove --sync --window "$1" 2 $(($3 + 7)) mouseup 1
 }
