@@ -1,10 +1,21 @@
-# Start-up benchmark tools: the map timer (Xlib) and the bare Qt window it is
-# compared with. Used by bench/startup.
+# Benchmark tools that need a real X server: the map timer, the open/confirm timer
+# (Xlib, XTest), the two bare Qt windows Tavi's start-up is compared with, and the
+# word-list tool that makes big lists and times LoadFromFile alone.
 find_package(X11)
 if(X11_FOUND)
   add_executable(mapwait ${CMAKE_CURRENT_LIST_DIR}/mapwait.c)
   set_target_properties(mapwait PROPERTIES LINKER_LANGUAGE C)
   target_link_libraries(mapwait PRIVATE X11::X11)
+  if(X11_XTest_FOUND)
+    add_executable(xstep ${CMAKE_CURRENT_LIST_DIR}/xstep.c)
+    set_target_properties(xstep PROPERTIES LINKER_LANGUAGE C)
+    target_link_libraries(xstep PRIVATE X11::X11 X11::Xtst)
+  endif()
 endif()
 add_executable(bareqt ${CMAKE_CURRENT_LIST_DIR}/bareqt.cpp)
 target_link_libraries(bareqt PRIVATE Qt6::Widgets)
+add_executable(bareqt_ja ${CMAKE_CURRENT_LIST_DIR}/bareqt.cpp)
+target_compile_definitions(bareqt_ja PRIVATE BAREQT_JAPANESE)
+target_link_libraries(bareqt_ja PRIVATE Qt6::Widgets)
+add_executable(listtool ${CMAKE_CURRENT_LIST_DIR}/listtool.cpp)
+target_link_libraries(listtool PRIVATE tavi_wordlist)

@@ -12,6 +12,9 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -121,6 +124,19 @@ int AsSaver(bool asRoot, F f)
     if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+// A field of this process's /proc status in kilobytes, -1 when it is missing.
+long StatusKb(const char *field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
 }
 
 } // namespace
@@ -480,6 +496,92 @@ private slots:
         QCOMPARE(Content(list), after);
         list.SwapQuestionsAndAnswers();
         QCOMPARE(Content(list), lines);
+    }
+
+    void wholeListEditsAreAllOrNothing_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::newRow("swap") << "swap";
+        QTest::newRow("memorised") << "move";
+    }
+
+    // A million entries under an address-space limit with only a few megabytes to
+    // spare: the edit either happens whole or not at all, never halfway (an entry
+    // left as answer, answer, or a question parted from its answer). It needs no
+    // memory, so it happens.
+    void wholeListEditsAreAllOrNothing()
+    {
+#ifdef __SANITIZE_ADDRESS__
+        QSKIP("AddressSanitizer reserves more address space than any limit leaves");
+#endif
+        QFETCH(QString, edit);
+        const int entries = 1 << 20;
+        const auto question = [](int k) { return "q" + QByteArray::number(k); };
+        const auto answer = [](int k) { return "a" + QByteArray::number(k); };
+        {
+            QByteArray file;
+            for (int k = 0; k < entries; ++k)
+                file += question(k) + "\r\n" + answer(k) + "\r\n";
+            WriteBytes(Path(QStringLiteral("big.dat")), file);
+        }
+        WordList list;
+        list.LoadFromFile(Path(QStringLiteral("big.dat")));
+        QCOMPARE(list.Count(), 2 * entries);
+
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            // The limit leaves some room; taking all of it in megabyte blocks and
+            // giving back four leaves no more than that, whatever the heap held free.
+            const long size = StatusKb("VmSize:");
+            rlimit limit;
+            if (size < 0 || ::getrlimit(RLIMIT_AS, &limit) != 0)
+                ::_exit(4);
+            limit.rlim_cur = rlim_t(size + 64 * 1024) * 1024;
+            if (::setrlimit(RLIMIT_AS, &limit) != 0)
+                ::_exit(4);
+            void *taken = nullptr;
+            while (void *block = std::malloc(1 << 20)) {
+                *static_cast<void **>(block) = taken;
+                taken = block;
+            }
+            for (int k = 0; k < 4 && taken; ++k) {
+                void *next = *static_cast<void **>(taken);
+                std::free(taken);
+                taken = next;
+            }
+            bool refused = false;
+            try {
+                if (edit == "swap")
+                    list.SwapQuestionsAndAnswers();
+                else
+                    list.MoveEntryToEnd(0);
+            } catch (const Exception &) {
+                refused = true;
+            } catch (...) {
+                ::_exit(3);
+            }
+            // Line i as it stands before the edit, and after it.
+            const auto before = [&](int i) { return i % 2 ? answer(i / 2) : question(i / 2); };
+            const auto after = [&](int i) {
+                if (edit == "swap")
+                    return i % 2 ? question(i / 2) : answer(i / 2);
+                return i < 2 * entries - 2 ? before(i + 2) : before(i - (2 * entries - 2));
+            };
+            bool unchanged = list.Count() == 2 * entries, done = unchanged;
+            for (int i = 0; i < list.Count() && (unchanged || done); ++i) {
+                const QByteArray line = list.Get(i);
+                unchanged = unchanged && line == before(i);
+                done = done && line == after(i);
+            }
+            ::_exit(done && !refused ? 0 : unchanged && refused ? 1 : 2);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QVERIFY2(WEXITSTATUS(status) != 2, "the list was left half edited");
+        QVERIFY2(WEXITSTATUS(status) != 1, "the edit was refused for want of memory");
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     void loadRefuses_data()

@@ -398,20 +398,20 @@ void WordList::SaveToFile(const QString &path) const
     file.Commit();
 }
 
+// Both whole-list edits move the lines' places in the index and copy no byte: they
+// need no memory, so they cannot stop halfway and leave an entry split or doubled.
+
 void WordList::MoveEntryToEnd(int p)
 {
-    for (int step = 0; step < 2; ++step) {
-        Add(Get(p));
-        Delete(p);
-    }
+    // As taking line p to the end twice: the entry at p ends last, the lines after it
+    // move down by two; the unpaired last line of an odd list stays where it is.
+    d->Check(p, Count() - 1);
+    if (p + 1 < Count())
+        std::rotate(d->Index.begin() + p, d->Index.begin() + p + 2, d->Index.end());
 }
 
 void WordList::SwapQuestionsAndAnswers()
 {
-    for (int i = 0; i < Count() - 1; i += 2) {
-        const QByteArray q = Get(i);
-        const QByteArray a = Get(i + 1);
-        Put(i, a);
-        Put(i + 1, q);
-    }
+    for (size_t i = 0; i + 1 < d->Index.size(); i += 2)
+        std::swap(d->Index[i], d->Index[i + 1]);
 }

@@ -48,6 +48,8 @@ scenario_drill() {
   cmp "$TMP/out.dat" "$TMP/expected.dat" || fail "saved bytes differ"
   click "$main" $Q_CLOSE
   wait_exit
+  # The program keeps nothing between runs, not even the file dialogs' history.
+  [ ! -e "$TMP/.config" ] || fail "the program wrote $(find "$TMP/.config" -type f | head -n 1)"
 }
 
 scenario_missing_file() {
