@@ -262,16 +262,21 @@ frame_geometry() {
 }
 
 # screenshot NAME: with E2E_SHOTS set to a folder, saves the screen there as
-# NAME.png (needs xwd and netpbm); otherwise does nothing.
+# NAME.png; otherwise does nothing. The screen is read as the server composes it:
+# `xwd -root` leaves a window of the program black wherever it lies wholly inside
+# another one.
 screenshot() {
   [ -n "${E2E_SHOTS:-}" ] || return 0
-  if ! command -v xwd >/dev/null || ! command -v pnmtopng >/dev/null; then
-    echo "screenshot $1 not taken: xwd or netpbm missing" >&2
-    return 0
-  fi
   sleep 1 # let the windows paint
   mkdir -p "$E2E_SHOTS"
-  xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$E2E_SHOTS/$1.png"
+  local w h # the whole root, across every monitor
+  read -r w h <<<"$(xwininfo -root | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')"
+  contrast 0 0 0 "$w" "$h" "$E2E_SHOTS/$1.png" >/dev/null
+}
+
+# client_origin WINDOW: X Y of its client area on the screen.
+client_origin() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
 }
 
 # press_without_click WINDOW X Y: gives the button there the focus as a mouse press
