@@ -98,6 +98,43 @@ scenario_editor() {
   wait_exit
 }
 
+# The editor shown from the quiz window is drawn on the screen where it opens,
+# wholly over the quiz window. Left unpainted, it would show black there or what
+# lies below it: the quiz window's grey buttons where the answer box belongs.
+editor_on_screen() {
+  start_tavi
+  local main ed x y light i
+  main=$(wait_window "☆Sorvik")
+  click "$main" $Q_EDIT
+  ed=$(wait_window "単語編集")
+  read -r x y <<<"$(client_origin "$ed")"
+  need_contrast "editor labels on the screen" 3 0 $((x + 30)) $((y + MENU + 4)) 180 22
+  # The answer box is white, where the quiz window below has grey buttons.
+  for ((i = 0; i < 50; i++)); do
+    read -r _ light _ < <(contrast 0 $((x + 20)) $((y + MENU + 70)) 200 14)
+    awk -v l="$light" 'BEGIN { exit !(l >= 0.95) }' && break
+    sleep 0.1
+  done
+  echo "answer box on the screen: luminance $light"
+  awk -v l="$light" 'BEGIN { exit !(l >= 0.95) }' || fail "the answer box is not on the screen (luminance $light)"
+  screenshot editor-on-screen
+  if [ "${1:-}" = wm ]; then
+    # The editor's frame covers 閉じる: a click where it leaves the quiz window
+    # uncovered brings that forward.
+    click "$main" 20 30
+    wait_above "$main" "$ed"
+  fi
+  click "$main" $Q_CLOSE
+  wait_exit
+}
+
+scenario_editor_on_screen() { editor_on_screen; }
+
+scenario_wm_editor_on_screen() {
+  start_wm
+  editor_on_screen wm
+}
+
 scenario_about() {
   start_tavi
   local main about
