@@ -22,6 +22,20 @@ make_list() {
   for i in 0 1 2 3 4; do printf 'q%d\r\n\x93\x9a%d\r\n' "$i" "$i" >>"$1"; done
 }
 
+# editor_with_list MAIN PATH: shows the editor by 編集画面, opens PATH through its
+# menu and prints the editor's id.
+editor_with_list() {
+  local main=$1 path=$2 ed dlg
+  click "$main" $Q_EDIT
+  ed=$(wait_window "単語編集")
+  click "$ed" 25 10 # menu ファイル
+  click "$ed" 40 28 # 開く
+  dlg=$(wait_dialog "$main" "$ed")
+  choose_file "$dlg" "$path"
+  wait_window "Sorvik($path)" >/dev/null
+  echo "$ed"
+}
+
 scenario_drill() {
   make_list "$TMP/list.dat"
   start_tavi
@@ -72,13 +86,7 @@ scenario_editor() {
   start_tavi
   local main ed dlg box
   main=$(wait_window "☆Sorvik")
-  click "$main" $Q_EDIT
-  ed=$(wait_window "単語編集")
-  click "$ed" 25 10 # menu ファイル
-  click "$ed" 40 28 # 開く
-  dlg=$(wait_dialog "$main" "$ed")
-  choose_file "$dlg" "$TMP/list.dat"
-  wait_window "Sorvik($TMP/list.dat)" >/dev/null
+  ed=$(editor_with_list "$main" "$TMP/list.dat")
   focus "$ed"
   click "$ed" $E_EDIT1
   type_text "new"
@@ -236,13 +244,7 @@ scenario_dark_theme() {
   need_contrast "questions (green)" 3 "$main" 400 81 16 17
   need_contrast "score label (black)" 3 "$main" 352 60 39 14
 
-  click "$main" $Q_EDIT
-  ed=$(wait_window "単語編集")
-  click "$ed" 25 10 # menu ファイル
-  click "$ed" 40 28 # 開く
-  dlg=$(wait_dialog "$main" "$ed")
-  choose_file "$dlg" "$TMP/list.dat"
-  wait_window "Sorvik($TMP/list.dat)" >/dev/null
+  ed=$(editor_with_list "$main" "$TMP/list.dat")
   need_contrast "editor's question box (black on white)" 3 "$ed" 12 56 200 19
   need_contrast "editor's answer box (black on white)" 3 "$ed" 12 88 200 19
   need_contrast "editor's entry number (navy)" 3 "$ed" 40 28 57 16
