@@ -67,6 +67,7 @@ QString ShownText(const QString &decoded)
 
 TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
 {
+    DesignFonts::PrepareForm(this);
     setupUi(this);
     DesignFonts::Apply(this);
     // A dialog frame: no icon of its own in the title bar.

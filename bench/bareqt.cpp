@@ -1,6 +1,8 @@
 // The floor for any Qt 6 Widgets program: a window with a label and four buttons.
 // Built twice: with Latin captions (bareqt), and as Tavi must start (bareqt_ja):
-// Japanese captions in the IPA fonts and Qt's own Japanese texts loaded.
+// Japanese captions on the buttons in the proportional IPAPGothic, the label in the
+// fixed-pitch IPAGothic (bold, 24 px, Latin text: what a quiz window shows there
+// at start-up) and Qt's own Japanese texts loaded.
 #include <QApplication>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -21,7 +23,7 @@ int main(int argc, char **argv)
     font.setPixelSize(12);
     QApplication::setFont(font);
     const QString title = QStringLiteral("単語");
-    const QString question = QStringLiteral("問題");
+    const QString question = QStringLiteral("bareqt 1.0.0");
     const QString answers[4] = {QStringLiteral("りんご"), QStringLiteral("本"), QStringLiteral("机"),
                                 QStringLiteral("鉛筆")};
 #else
@@ -33,6 +35,12 @@ int main(int argc, char **argv)
     window.setWindowTitle(title);
     window.resize(429, 271);
     auto *label = new QLabel(question, &window);
+#ifdef BAREQT_JAPANESE
+    QFont fixed(QStringLiteral("IPAGothic"));
+    fixed.setPixelSize(24);
+    fixed.setBold(true);
+    label->setFont(fixed);
+#endif
     label->move(16, 8);
     for (int i = 0; i < 4; ++i) {
         auto *button = new QPushButton(answers[i], &window);

@@ -18,6 +18,7 @@ void SetCaption(QLabel *label, const QString &text)
 
 TForm2::TForm2(QWidget *parent) : QMainWindow(parent)
 {
+    DesignFonts::PrepareForm(this);
     setupUi(this);
     DesignFonts::Apply(this);
     move(173, 169); // the frame's place; the layout's size is the client area

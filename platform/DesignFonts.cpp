@@ -10,19 +10,23 @@
 #include <QVariant>
 #include <QWidget>
 
+static QString InstalledFamily(const QString &face)
+{
+    // Name the installed font itself: a family that is not installed makes Qt build
+    // a fallback list for every style and script it meets, which cost a third of the
+    // start-up time.
+    const QStringList subs = QFont::substitutes(face);
+    return subs.isEmpty() ? face : subs.first();
+}
+
 static void ApplyOne(QWidget *w)
 {
     const QVariant face = w->property("fontFace");
     const QVariant height = w->property("fontHeight");
     if (face.isValid() || height.isValid()) {
         QFont f = w->font();
-        if (face.isValid()) {
-            // Name the installed font itself: a family that is not installed makes Qt
-            // build a fallback list for every style and script it meets, which cost a
-            // third of the start-up time.
-            const QStringList subs = QFont::substitutes(face.toString());
-            f.setFamily(subs.isEmpty() ? face.toString() : subs.first());
-        }
+        if (face.isValid())
+            f.setFamily(InstalledFamily(face.toString()));
         if (height.isValid())
             f.setPixelSize(qAbs(height.toInt()));
         const QString style = w->property("fontStyle").toString();
@@ -60,4 +64,12 @@ void DesignFonts::Apply(QWidget *root)
     if (root->isWindow())
         ClassicLook::Apply(root);
     ApplyTree(root);
+}
+
+void DesignFonts::PrepareForm(QWidget *form)
+{
+    QFont f = form->font();
+    f.setFamily(InstalledFamily(QStringLiteral("ＭＳ Ｐゴシック")));
+    f.setPixelSize(12);
+    form->setFont(f);
 }

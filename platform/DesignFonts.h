@@ -16,4 +16,10 @@ namespace DesignFonts {
 // the light colours its text colours belong to (ClassicLook).
 void Apply(QWidget *root);
 
+// Gives a form the face and height every layout's form is designed in, before its
+// controls are built: a control built in the desktop's font measures and lays out
+// its text in a font no window shows, and does it all again once Apply has set the
+// layout's fonts.
+void PrepareForm(QWidget *form);
+
 } // namespace DesignFonts

@@ -20,6 +20,7 @@ QString QuestionNumber(int n)
 
 TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 {
+    DesignFonts::PrepareForm(this);
     setupUi(this);
     DesignFonts::Apply(this);
     // The layout gives the outer place; the size in the layout is the client area.
