@@ -22,6 +22,15 @@ make_list() {
   for i in 0 1 2 3 4; do printf 'q%d\r\n\x93\x9a%d\r\n' "$i" "$i" >>"$1"; done
 }
 
+# load_list MAIN PATH: loads PATH in the quiz window through 読み込み.
+load_list() {
+  local dlg
+  click "$1" $Q_LOAD
+  dlg=$(wait_dialog "$1")
+  choose_file "$dlg" "$2"
+  wait_window "Sorvik($2)" >/dev/null
+}
+
 # editor_with_list MAIN PATH: shows the editor by 編集画面, opens PATH through its
 # menu and prints the editor's id.
 editor_with_list() {
@@ -41,10 +50,7 @@ scenario_drill() {
   start_tavi
   local main dlg box
   main=$(wait_window "☆Sorvik")
-  click "$main" $Q_LOAD
-  dlg=$(wait_dialog "$main")
-  choose_file "$dlg" "$TMP/list.dat"
-  wait_window "Sorvik($TMP/list.dat)" >/dev/null
+  load_list "$main" "$TMP/list.dat"
   click "$main" $Q_ANSWER1
   click "$main" $Q_NEXT
   click "$main" $Q_MEMORISED
@@ -188,10 +194,7 @@ scenario_file_size_limit() {
   for ((i = 0; i < 10000; i++)); do printf 'question %d\r\nanswer %d\r\n' "$i" "$i"; done >"$TMP/big.dat"
   start_tavi prlimit --fsize=65536 --
   main=$(wait_window "☆Sorvik")
-  click "$main" $Q_LOAD
-  dlg=$(wait_dialog "$main")
-  choose_file "$dlg" "$TMP/big.dat"
-  wait_window "Sorvik($TMP/big.dat)" >/dev/null
+  load_list "$main" "$TMP/big.dat"
   click "$main" $Q_SAVE
   dlg=$(wait_dialog "$main")
   choose_file "$dlg" "$TMP/out.dat"
@@ -341,10 +344,7 @@ scenario_descenders() {
   start_tavi
   local main dlg top bottom
   main=$(wait_window "☆Sorvik")
-  click "$main" $Q_LOAD
-  dlg=$(wait_dialog "$main")
-  choose_file "$dlg" "$TMP/gjpqy.dat"
-  wait_window "Sorvik($TMP/gjpqy.dat)" >/dev/null
+  load_list "$main" "$TMP/gjpqy.dat"
   click "$main" $(at 360 132) # 正解表示
   # Label5 from its top to a few rows below its designed height, inside the panel.
   for ((i = 0; i < 50; i++)); do
